@@ -1,0 +1,52 @@
+// Test support: run a child program with arguments, optional standard input and a time limit,
+// and capture what it writes. Used by tests that judge a whole process (exit status, output).
+#pragma once
+#include <string>
+#include <vector>
+
+namespace kxtest {
+
+struct ProcessResult {
+  int status = -1;        // exit status (0..255), or -1 when it was killed or could not start
+  bool timedOut = false;  // killed because it ran past the limit
+  std::string out;        // standard output
+  std::string err;        // standard error
+};
+
+// Runs argv[0] (a path) with the given arguments. When closeStdin is true the child's
+// standard input is at end of file at once; otherwise it reads `input`.
+// extraEnv holds "NAME=value" entries added to (or replacing in) the current environment.
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = "",
+                         bool closeStdin = false, double timeoutSeconds = 30.0,
+                         const std::vector<std::string>& extraEnv = {},
+                         const std::string& workDir = "");
+
+// A child that keeps running while the test talks to it (a game under Xvfb, a server).
+class Child {
+ public:
+  Child() = default;
+  ~Child();
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  // Starts the program; its standard output and error go to the given files ("" = /dev/null).
+  bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {},
+             const std::string& outFile = "", const std::string& errFile = "",
+             const std::string& workDir = "");
+  bool Running();
+  // Waits up to timeoutSeconds for the exit; returns the status, or -1 on time-out or signal.
+  int Wait(double timeoutSeconds);
+  void Kill(int signal = 9);
+  int Pid() const { return pid_; }
+
+ private:
+  int pid_ = -1;
+  int status_ = -1;
+  bool reaped_ = false;
+};
+
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& bytes);
+// A fresh empty directory under the system's temporary folder.
+std::string MakeTempDir(const std::string& prefix);
+
+}  // namespace kxtest
