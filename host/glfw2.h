@@ -1,0 +1,156 @@
+// The windowing library as the host sees it: the operations and conventions of GLFW 2.7 (one
+// window at a time, 2.7 key numbers with the special keys from 257, key repeat as further
+// presses, up-positive vertical joystick axes), provided over GLFW 3. Only host/glfw2.cpp
+// includes GLFW itself. The host reaches the library through glfw2::Current(), so tests can
+// install a scripted stand-in with its own clock, events, joysticks and window state.
+#pragma once
+
+namespace glfw2 {
+
+// Boolean results and key/button actions.
+constexpr int kFalse = 0;
+constexpr int kTrue = 1;
+constexpr int kRelease = 0;
+constexpr int kPress = 1;
+
+// Keys: printable keys are their (upper-case, US layout) character; special keys from 257.
+constexpr int KEY_SPACE = 32;
+constexpr int KEY_SPECIAL = 256;
+constexpr int KEY_ESC = 257;
+constexpr int KEY_F1 = 258;   // F1..F25 are 258..282
+constexpr int KEY_F25 = 282;
+constexpr int KEY_UP = 283;
+constexpr int KEY_DOWN = 284;
+constexpr int KEY_LEFT = 285;
+constexpr int KEY_RIGHT = 286;
+constexpr int KEY_LSHIFT = 287;
+constexpr int KEY_RSHIFT = 288;
+constexpr int KEY_LCTRL = 289;
+constexpr int KEY_RCTRL = 290;
+constexpr int KEY_LALT = 291;
+constexpr int KEY_RALT = 292;
+constexpr int KEY_TAB = 293;
+constexpr int KEY_ENTER = 294;
+constexpr int KEY_BACKSPACE = 295;
+constexpr int KEY_INSERT = 296;
+constexpr int KEY_DEL = 297;
+constexpr int KEY_PAGEUP = 298;
+constexpr int KEY_PAGEDOWN = 299;
+constexpr int KEY_HOME = 300;
+constexpr int KEY_END = 301;
+constexpr int KEY_KP_0 = 302;  // keypad 0..9 are 302..311
+constexpr int KEY_KP_DIVIDE = 312;
+constexpr int KEY_KP_MULTIPLY = 313;
+constexpr int KEY_KP_SUBTRACT = 314;
+constexpr int KEY_KP_ADD = 315;
+constexpr int KEY_KP_DECIMAL = 316;
+constexpr int KEY_KP_EQUAL = 317;
+constexpr int KEY_KP_ENTER = 318;
+constexpr int KEY_KP_NUM_LOCK = 319;
+constexpr int KEY_CAPS_LOCK = 320;
+constexpr int KEY_SCROLL_LOCK = 321;
+constexpr int KEY_PAUSE = 322;
+constexpr int KEY_LSUPER = 323;
+constexpr int KEY_RSUPER = 324;
+constexpr int KEY_MENU = 325;
+constexpr int KEY_LAST = KEY_MENU;
+
+// Mouse buttons.
+constexpr int MOUSE_BUTTON_LEFT = 0;
+constexpr int MOUSE_BUTTON_RIGHT = 1;
+constexpr int MOUSE_BUTTON_MIDDLE = 2;
+
+// OpenWindow modes.
+constexpr int WINDOW = 0x00010001;
+constexpr int FULLSCREEN = 0x00010002;
+
+// GetWindowParam parameters.
+constexpr int OPENED = 0x00020001;
+constexpr int ACTIVE = 0x00020002;
+constexpr int ICONIFIED = 0x00020003;
+
+// OpenWindowHint targets (they apply to the next OpenWindow only).
+constexpr int REFRESH_RATE = 0x0002000B;
+constexpr int WINDOW_NO_RESIZE = 0x00020012;
+
+// Enable / Disable tokens.
+constexpr int MOUSE_CURSOR = 0x00030001;
+constexpr int KEY_REPEAT = 0x00030005;
+constexpr int AUTO_POLL_EVENTS = 0x00030006;
+
+// Joysticks.
+constexpr int JOYSTICK_1 = 0;
+constexpr int JOYSTICK_LAST = 15;
+constexpr int PRESENT = 0x00050001;
+constexpr int AXES = 0x00050002;
+constexpr int BUTTONS = 0x00050003;
+
+struct VidMode {
+  int Width;
+  int Height;
+  int RedBits;
+  int BlueBits;
+  int GreenBits;
+};
+
+typedef void (*KeyFun)(int key, int action);
+typedef void (*CharFun)(int character, int action);
+typedef void (*MouseButtonFun)(int button, int action);
+typedef void (*MousePosFun)(int x, int y);
+// Returning 0 keeps the window open.
+typedef int (*WindowCloseFun)();
+
+// The library. Callbacks run from inside PollEvents / WaitEvents.
+class Api {
+ public:
+  virtual ~Api() {}
+  virtual int Init() = 0;
+  virtual void Terminate() = 0;
+
+  // Closes the open window first (there is only ever one). Width or height 0 picks a default
+  // as GLFW 2.7 did. Returns kTrue when the window is open.
+  virtual int OpenWindow(int width, int height, int redbits, int greenbits, int bluebits,
+                         int alphabits, int depthbits, int stencilbits, int mode) = 0;
+  virtual void OpenWindowHint(int target, int hint) = 0;
+  virtual void CloseWindow() = 0;
+  virtual void SetWindowTitle(const char* title) = 0;
+  virtual void SetWindowPos(int x, int y) = 0;
+  virtual void GetWindowSize(int* width, int* height) = 0;
+  virtual int GetWindowParam(int param) = 0;
+  virtual void SwapBuffers() = 0;
+  virtual void SwapInterval(int interval) = 0;
+
+  virtual void PollEvents() = 0;
+  virtual void WaitEvents() = 0;
+  virtual int GetKey(int key) = 0;
+  virtual void GetMousePos(int* x, int* y) = 0;
+  virtual void Enable(int token) = 0;
+  virtual void Disable(int token) = 0;
+  virtual void SetKeyCallback(KeyFun fun) = 0;
+  virtual void SetCharCallback(CharFun fun) = 0;
+  virtual void SetMouseButtonCallback(MouseButtonFun fun) = 0;
+  virtual void SetMousePosCallback(MousePosFun fun) = 0;
+  virtual void SetWindowCloseCallback(WindowCloseFun fun) = 0;
+
+  virtual int GetJoystickParam(int joy, int param) = 0;
+  // Fill up to `count` entries; return how many the joystick has (at most `count`).
+  virtual int GetJoystickPos(int joy, float* pos, int count) = 0;
+  virtual int GetJoystickButtons(int joy, unsigned char* buttons, int count) = 0;
+
+  // Fill up to `maxcount` modes; return how many were filled.
+  virtual int GetVideoModes(VidMode* list, int maxcount) = 0;
+  virtual void GetDesktopMode(VidMode* mode) = 0;
+
+  // Seconds since Init.
+  virtual double GetTime() = 0;
+  virtual void Sleep(double seconds) = 0;
+};
+
+// The implementation over GLFW 3.
+Api* Real();
+// What the host talks to: Real() unless something else was installed.
+Api* Current();
+// Replaces the library for the host (tests); nullptr brings back Real().
+void Install(Api* api);
+
+}  // namespace glfw2
