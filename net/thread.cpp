@@ -1,0 +1,24 @@
+// Detached worker threads over std::thread.
+#include "net/thread.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <system_error>
+#include <thread>
+
+void KxThread::Start() {
+  if (m_runState.load(std::memory_order_acquire) == 1) return;
+  m_runState.store(1, std::memory_order_relaxed);
+  try {
+    std::thread([this] {
+      Run__UNSAFE__();
+      m_runState.store(2, std::memory_order_release);
+    }).detach();
+  } catch (const std::system_error&) {
+    std::puts("CreateThread failed!");
+    std::fflush(stdout);
+    std::exit(-1);
+  }
+}
+
+bool KxThread::IsRunning() { return m_runState.load(std::memory_order_acquire) == 1; }
