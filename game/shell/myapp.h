@@ -163,6 +163,18 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   int p_OnSuspend() override;
   int p_OnResume() override;
   void p_FullscreenFlip();
+  // Frames per second from the clock since lastMs, and its running average (integer maths).
+  static void MeasureRate(int& lastMs, int& fps, int& fpsAvg);
+  // Mouse and touch positions into virtual units, with the scale of the last render.
+  void SamplePointers();
+  void UpdateInputLocks();
+  void RunScreenState();
+  void SlideOverlays();
+  // Typed arcade-cabinet letters into held and released logical keys.
+  void DecodeICade();
+  // Suspension and resumption share this: a running game comes back paused, menu open.
+  void ApplySuspendPause();
+  void ReleaseScreenButtons();
 
   // ---- Draw-command list ----
   void p_ResetDraw();
@@ -175,6 +187,12 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   void p_Oval(float x, float y, float rx, float ry);
   void p_Line(float x1, float y1, float x2, float y2);
   void p_DrawImg(int slot, float x, float y, float frame);
+  // Appends one record with the current rotation, colour, alpha and blend, unless the list is full.
+  void AddRecord(float kind, float x, float y, float s4, float s5, float frame);
+  // Replays the list through the graphics context with the scale of the last render.
+  void ReplayDrawList(float ox, float oy);
+  // Scale and virtual screen for a device of the given size.
+  void FitVirtualScreen(float width, float height);
 
   // ---- Text and widgets ----
   void p_Text(float x, float y, String text, float alignX, float alignY, int slotOffset);
@@ -185,6 +203,8 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   int p_MouseIn_Centered(float x, float y, float w, float h);
   int p_MouseIn_Radius(float x, float y, float w, float h);
   int p_Touch(float x, float y, float w, float h);
+  // Whether touch point i is down inside the open box (left, top)-(right, bottom).
+  bool TouchInside(int i, float left, float top, float right, float bottom);
 
   // ---- Save data ----
   void p_Save();

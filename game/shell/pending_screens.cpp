@@ -1,0 +1,19 @@
+// Screens and services that other parts of the game still have to provide. Each entry does
+// the least that keeps the game coherent until its real implementation lands, and is deleted
+// from this file when it does: the menu shows an empty screen in the current clear colour,
+// nothing can start a game or open an overlay, no logical key reads as held, and the start-up
+// ping (switched off) sends nothing.
+#include "game/shell/myapp.h"
+
+void c_MyApp::p_Menu() { p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0); }
+void c_MyApp::p_GameOver() {}
+void c_MyApp::p_CreditBox() { m_creditsOpen = 0; }
+void c_MyApp::p_OptionBox() { m_optionsOpen = 0; }
+void c_MyApp::p_ShowBadges() {}
+void c_MyApp::p_LoadGame() { m_gameState = 1; }
+void c_MyApp::p_Game() {}
+void c_MyApp::p_InGame() {}
+int c_MyApp::p_PlayKey(int, int, int) { return 0; }
+int c_MyApp::p_PlayKeyAll(int, int) { return 0; }
+void c_MyApp::p_GetURL(String, String) {}
+void c_MyApp::p_OnHttpRequestComplete(c_HttpRequest*) {}
