@@ -1,0 +1,30 @@
+# Extra programs for the net tests: a child that performs fatal misuses, and (in a build that is
+# not already sanitized) the socket and queue tests once more under ThreadSanitizer.
+add_executable(net_fatal ${CMAKE_CURRENT_SOURCE_DIR}/net/progs/net_fatal.cpp)
+target_compile_options(net_fatal PRIVATE ${KX_WARNINGS})
+target_link_libraries(net_fatal PRIVATE kx_net)
+target_compile_definitions(test_net PRIVATE KX_NET_FATAL="$<TARGET_FILE:net_fatal>")
+add_dependencies(test_net net_fatal)
+
+if(NOT KX_SANITIZE AND NOT KX_TSAN)
+  # The worker threads and the main thread meet only in the net module, so that and everything
+  # it runs on is compiled again with the thread sanitizer; gtest itself stays as installed.
+  file(GLOB tsan_srcs CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/runtime/*.cpp ${CMAKE_SOURCE_DIR}/containers/*.cpp
+    ${CMAKE_SOURCE_DIR}/net/*.cpp ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+  list(FILTER tsan_srcs EXCLUDE REGEX "/main\\.cpp$")
+  add_executable(test_net_tsan ${tsan_srcs}
+    ${CMAKE_CURRENT_SOURCE_DIR}/net/loopback.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/net/http_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/net/queue_test.cpp)
+  target_compile_options(test_net_tsan PRIVATE ${KX_WARNINGS} -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(test_net_tsan PRIVATE -fsanitize=thread)
+  target_include_directories(test_net_tsan PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(test_net_tsan PRIVATE KX_NET_FATAL="$<TARGET_FILE:net_fatal>"
+    KX_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KX_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(test_net_tsan PRIVATE GTest::gtest_main Threads::Threads)
+  add_dependencies(test_net_tsan net_fatal)
+  add_test(NAME net_thread_sanitizer COMMAND test_net_tsan WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+  set_tests_properties(net_thread_sanitizer PROPERTIES TIMEOUT 120
+    ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1")
+endif()

@@ -1,0 +1,155 @@
+// HTTP exchanges against a scripted server on 127.0.0.1.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/http.h"
+#include "tests/net/loopback.h"
+
+namespace {
+
+using nettest::LoopbackServer;
+using nettest::PumpUntil;
+
+// Records every completion and where it ran.
+class Recorder : public Object, public c_IOnHttpRequestComplete {
+ public:
+  int calls = 0;
+  bool everywhereOnMainInsideUpdate = true;
+  std::thread::id main = std::this_thread::get_id();
+
+  void p_OnHttpRequestComplete(c_HttpRequest*) override {
+    ++calls;
+    if (std::this_thread::get_id() != main || !kx_asyncevent__current) {
+      everywhereOnMainInsideUpdate = false;
+    }
+  }
+};
+
+// Counts the socket completions the request sees, to tell sends and receive chunks apart.
+class CountingRequest : public c_HttpRequest {
+ public:
+  std::vector<int> sends;
+  int receives = 0;
+
+  void p_OnSendComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) override {
+    sends.push_back(count);
+    c_HttpRequest::p_OnSendComplete(data, offset, count, source);
+  }
+  void p_OnReceiveComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) override {
+    ++receives;
+    c_HttpRequest::p_OnReceiveComplete(data, offset, count, source);
+  }
+};
+
+class HttpTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    kx_asyncevent_Init();
+    recorder = new Recorder;
+    request = new CountingRequest;
+    request->m_new();
+  }
+  // Runs one GET against the server and waits for the listener.
+  void Get(LoopbackServer& server, const std::string& path) {
+    std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + path;
+    request->p_Open(String("GET"), String(url.c_str()), recorder);
+    request->p_Send();
+    ASSERT_TRUE(PumpUntil([this] { return recorder->calls > 0; }));
+  }
+  void ExpectFinishedOnceOnMain() {
+    // A late second completion would show up within a few more updates.
+    PumpUntil([] { return false; }, 0.05);
+    EXPECT_EQ(recorder->calls, 1);
+    EXPECT_TRUE(recorder->everywhereOnMainInsideUpdate);
+    EXPECT_FALSE(request->m_socket->p_IsOpen());
+  }
+
+  Recorder* recorder = nullptr;
+  CountingRequest* request = nullptr;
+};
+
+std::vector<std::string> OneBytePerPiece(const std::string& text) {
+  std::vector<std::string> pieces;
+  for (char c : text) pieces.push_back(std::string(1, c));
+  return pieces;
+}
+
+const char kHello[] = "HTTP/1.0 200 OK\r\nServer: loop\r\n\r\nhello";
+
+TEST_F(HttpTest, WholeAndBytewiseResponsesGiveTheSameResult) {
+  LoopbackServer whole({kHello});
+  Get(whole, "/a/b?x=1&y=2#frag");
+  EXPECT_EQ(request->p_Status(), 200);
+  EXPECT_EQ(request->p_ResponseText().ToUtf8(), "hello");
+  EXPECT_EQ(request->m_bytesReceived, 5);
+  ExpectFinishedOnceOnMain();
+  ASSERT_EQ(whole.Requests().size(), 1u);
+  EXPECT_EQ(whole.Requests()[0],
+            "GET /a/b?x=1&y=2#frag HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+
+  LoopbackServer bytewise(OneBytePerPiece(kHello), 1, 2);
+  recorder->calls = 0;
+  request->receives = 0;
+  Get(bytewise, "/");
+  EXPECT_EQ(request->p_Status(), 200);
+  EXPECT_EQ(request->p_ResponseText().ToUtf8(), "hello");
+  EXPECT_GT(request->receives, 5);
+  ExpectFinishedOnceOnMain();
+}
+
+TEST_F(HttpTest, UnusableResponsesEndWithoutStatus) {
+  struct Case {
+    const char* name;
+    std::string response;
+  };
+  const Case cases[] = {
+      {"not HTTP", "FTP/1.0 200 OK\r\n\r\nhello"},
+      {"status line too short", "HTTP/1.0 200\r\n\r\nhello"},
+      {"blank line first", "\r\nHTTP/1.0 200 OK\r\n\r\nhello"},
+      {"closed inside the head", "HTTP/1.0 200 OK\r\nServer: lo"},
+      {"head line longer than the buffer",
+       "HTTP/1.0 200 OK\r\nX-Long: " + std::string(20000, 'a') + "\r\n\r\nhello"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoopbackServer server({c.response});
+    recorder->calls = 0;
+    Get(server, "/");
+    EXPECT_EQ(request->p_Status(), -1);
+    EXPECT_EQ(request->p_ResponseText().Length(), 0);
+    ExpectFinishedOnceOnMain();
+  }
+}
+
+TEST_F(HttpTest, RefusedConnectionCallsTheListenerOnce) {
+  std::string url = "http://127.0.0.1:" + std::to_string(nettest::RefusedPort()) + "/";
+  request->p_Open(String("GET"), String(url.c_str()), recorder);
+  request->p_Send();
+  ASSERT_TRUE(PumpUntil([this] { return recorder->calls > 0; }));
+  EXPECT_EQ(request->p_Status(), -1);
+  ExpectFinishedOnceOnMain();
+}
+
+TEST_F(HttpTest, BodyFollowsTheHeadInASecondSend) {
+  LoopbackServer server({"HTTP/1.1 201 Created\r\n\r\nthanks, \xc3\xa9t\xc3\xa9"});
+  std::string url = "127.0.0.1:" + std::to_string(server.Port()) + "/post";
+  request->p_Open(String("POST"), String(url.c_str()), recorder);
+  request->p_Send2(String("n=1&t=") + String::FromChar(0xE9), String("text/plain"), String("utf8"));
+  ASSERT_TRUE(PumpUntil([this] { return recorder->calls > 0 && request->sends.size() == 2; }));
+  const std::string head =
+      "POST /post HTTP/1.0\r\nHost: 127.0.0.1\r\nContent-Type: text/plain\r\n"
+      "Content-Length: 8\r\n\r\n";
+  ASSERT_EQ(request->sends.size(), 2u);
+  EXPECT_EQ(request->sends[0], static_cast<int>(head.size()));
+  EXPECT_EQ(request->sends[1], 8);
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(server.Requests()[0], head + "n=1&t=\xc3\xa9");
+  EXPECT_EQ(request->p_Status(), 201);
+  EXPECT_EQ(request->p_ResponseText().ToUtf8(), "thanks, \xc3\xa9t\xc3\xa9");
+  ExpectFinishedOnceOnMain();
+}
+
+}  // namespace

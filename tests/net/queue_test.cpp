@@ -1,0 +1,140 @@
+// The operation queues and the event-source dispatch: order, thread of completion, and the
+// fatal misuses (in a child process, since they end it).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "net/socket.h"
+#include "tests/net/loopback.h"
+#include "tests/support/process.h"
+
+namespace {
+
+// Execution order is taken on the worker from a counter no managed code touches.
+std::atomic<int> executed{0};
+
+class OrderOp : public c_AsyncOp {
+ public:
+  int m_id = 0;
+  int m_ranAs = -1;
+  std::vector<int>* m_completed = nullptr;
+  bool* m_wrongThread = nullptr;
+
+  OrderOp* m_new(int id, std::vector<int>* completed, bool* wrongThread) {
+    m_id = id;
+    m_completed = completed;
+    m_wrongThread = wrongThread;
+    return this;
+  }
+  void p_Execute__UNSAFE__() override {
+    // Uneven work, so a worker that ran operations out of order would show it.
+    if (m_id % 7 == 0) std::this_thread::sleep_for(std::chrono::microseconds(300));
+    m_ranAs = executed.fetch_add(1);
+  }
+  void p_Complete(c_Socket*) override {
+    if (!kx_asyncevent__current) *m_wrongThread = true;
+    m_completed->push_back(m_id);
+  }
+};
+
+TEST(AsyncQueue, CompletesInEnqueueOrderOnTheMainThreadAcrossTheRing) {
+  kx_asyncevent_Init();
+  executed = 0;
+  std::vector<int> completed;
+  bool wrongThread = false;
+  std::vector<OrderOp*> ops;
+  c_AsyncQueue* queue = (new c_AsyncQueue)->m_new(nullptr);
+  kx_asyncevent_AddAsyncEventSource(queue);
+  // 600 operations in batches of up to 200 wrap the 256-slot ring twice.
+  for (int id = 0; id < 600; ++id) {
+    ops.push_back((new OrderOp)->m_new(id, &completed, &wrongThread));
+    queue->p_Enqueue(ops.back());
+    if (id % 200 == 199) {
+      ASSERT_TRUE(nettest::PumpUntil([&] { return completed.size() == ops.size(); }));
+    }
+  }
+  ASSERT_EQ(completed.size(), 600u);
+  for (int id = 0; id < 600; ++id) {
+    ASSERT_EQ(completed[id], id);
+    ASSERT_EQ(ops[id]->m_ranAs, id);
+  }
+  EXPECT_FALSE(wrongThread);
+  // Nothing outside an update: completions wait for the next dispatch.
+  queue->p_Enqueue((new OrderOp)->m_new(600, &completed, &wrongThread));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(completed.size(), 600u);
+}
+
+// Calls back on connect, counting calls.
+class ConnectCounter : public Object, public c_IOnConnectComplete {
+ public:
+  int calls = 0;
+  bool connected = false;
+  void p_OnConnectComplete(bool ok, c_Socket*) override {
+    ++calls;
+    connected = ok;
+  }
+};
+
+TEST(Socket, ConnectsOnceAndIgnoresASecondConnect) {
+  kx_asyncevent_Init();
+  nettest::LoopbackServer server({"bye"});
+  c_Socket* socket = (new c_Socket)->m_new(String("stream"));
+  ConnectCounter* first = new ConnectCounter;
+  ConnectCounter* second = new ConnectCounter;
+  socket->p_ConnectAsync(String("localhost"), server.Port(), first);
+  ASSERT_TRUE(nettest::PumpUntil([&] { return first->calls > 0; }));
+  EXPECT_TRUE(first->connected);
+  EXPECT_TRUE(socket->p_IsConnected());
+  socket->p_ConnectAsync(String("127.0.0.1"), server.Port(), second);
+  nettest::PumpUntil([] { return false; }, 0.05);
+  EXPECT_EQ(first->calls, 1);
+  EXPECT_EQ(second->calls, 0);
+  socket->p_Close();
+  EXPECT_FALSE(socket->p_IsOpen());
+}
+
+TEST(Socket, UnresolvedHostFailsToConnect) {
+  kx_asyncevent_Init();
+  c_Socket* socket = (new c_Socket)->m_new(String("stream"));
+  ConnectCounter* listener = new ConnectCounter;
+  // Too long to look up (so no name server is asked): the target stays 0.0.0.0.
+  std::string name(1024, 'h');
+  socket->p_ConnectAsync(String(name.c_str()), nettest::RefusedPort(), listener);
+  ASSERT_TRUE(nettest::PumpUntil([&] { return listener->calls > 0; }));
+  EXPECT_FALSE(listener->connected);
+  EXPECT_FALSE(socket->p_IsConnected());
+}
+
+struct FatalCase {
+  const char* arg;
+  const char* message;
+};
+
+TEST(NetFatal, MisuseEndsTheProcessWithTheRuntimeError) {
+  const FatalCase cases[] = {
+      {"overflow", "AsyncQueue queue overflow!"},
+      {"source-twice", "Async event source is already active"},
+      {"encoding", "Invalid string encoding:latin1"},
+      {"allocate-twice", "Allocate DataBuffer failed"},
+      {"protocol", "Illegal socket protocol"},
+  };
+  for (const FatalCase& c : cases) {
+    SCOPED_TRACE(c.arg);
+    kxtest::ProcessResult r = kxtest::RunProcess({KX_NET_FATAL, c.arg}, "", true, 20.0);
+    EXPECT_EQ(r.status, 255);
+    EXPECT_NE(r.out.find(std::string("Vantor Runtime Error : ") + c.message + "\n"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("survived"), std::string::npos);
+  }
+  kxtest::ProcessResult overflow = kxtest::RunProcess({KX_NET_FATAL, "overflow"}, "", true, 20.0);
+  EXPECT_NE(overflow.out.find("queued 255\n"), std::string::npos);
+  EXPECT_EQ(overflow.out.find("queued 256"), std::string::npos);
+  EXPECT_NE(kxtest::RunProcess({KX_NET_FATAL, "source-twice"}, "", true).out.find("added two"),
+            std::string::npos);
+}
+
+}  // namespace
