@@ -1,0 +1,190 @@
+// Reading audio files for the audio device: the host's LoadAudioData picks the decoder by the
+// file's ending; the WAV and Ogg Vorbis decoders turn an open stream into interleaved samples.
+#include "host/audiodata.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "host/glfwgame.h"
+
+#define STB_VORBIS_HEADER_ONLY
+#include <stb/stb_vorbis.h>
+
+namespace {
+
+bool ReadBytes(FILE* stream, void* into, size_t count) {
+  return fread(into, 1, count, stream) == count;
+}
+
+bool ReadU16(FILE* stream, uint32_t* value) {
+  unsigned char b[2];
+  if (!ReadBytes(stream, b, 2)) return false;
+  *value = b[0] | (b[1] << 8);
+  return true;
+}
+
+bool ReadU32(FILE* stream, uint32_t* value) {
+  unsigned char b[4];
+  if (!ReadBytes(stream, b, 4)) return false;
+  *value = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+  return true;
+}
+
+bool ReadTag(FILE* stream, const char* expected) {
+  char tag[4];
+  return ReadBytes(stream, tag, 4) && std::memcmp(tag, expected, 4) == 0;
+}
+
+bool Skip(FILE* stream, uint32_t count) { return fseek(stream, count, SEEK_CUR) == 0; }
+
+// Bytes between the read position and the end, or -1 when the stream cannot tell.
+long RemainingBytes(FILE* stream) {
+  long here = ftell(stream);
+  if (here < 0 || fseek(stream, 0, SEEK_END) != 0) return -1;
+  long end = ftell(stream);
+  if (fseek(stream, here, SEEK_SET) != 0 || end < here) return -1;
+  return end - here;
+}
+
+struct WavFormat {
+  uint32_t channels;
+  uint32_t rate;
+  uint32_t bytesPerSample;
+};
+
+// The "fmt " chunk after the RIFF/WAVE header: PCM only, at least the 16 standard bytes.
+bool ReadWavFormat(FILE* stream, WavFormat* format) {
+  uint32_t size, code, ignored, bits;
+  if (!ReadTag(stream, "RIFF") || !Skip(stream, 4) || !ReadTag(stream, "WAVE") ||
+      !ReadTag(stream, "fmt ") || !ReadU32(stream, &size) || size < 16) {
+    return false;
+  }
+  if (!ReadU16(stream, &code) || code != 1 || !ReadU16(stream, &format->channels) ||
+      !ReadU32(stream, &format->rate) || !ReadU32(stream, &ignored) ||
+      !ReadU16(stream, &ignored) || !ReadU16(stream, &bits)) {
+    return false;
+  }
+  format->bytesPerSample = bits / 8;
+  return format->channels != 0 && format->bytesPerSample != 0 && Skip(stream, size - 16);
+}
+
+// The "data" chunk's bytes, or null when the stream holds fewer than the chunk claims (the
+// claim is checked first, so a corrupt size never turns into a huge allocation).
+unsigned char* ReadWavData(FILE* stream, uint32_t size) {
+  long remaining = RemainingBytes(stream);
+  if (remaining < 0 || size > static_cast<unsigned long>(remaining)) {
+    fseek(stream, 0, SEEK_END);
+    return nullptr;
+  }
+  unsigned char* data = static_cast<unsigned char*>(malloc(size ? size : 1));
+  if (data && !ReadBytes(stream, data, size)) {
+    free(data);
+    return nullptr;
+  }
+  return data;
+}
+
+// Whether the Ogg pages from the read position run exactly to the end of the stream and the
+// last one ends the logical stream. The decoder reads past the end of a file cut inside its
+// audio as zeros and would hand back noise; this turns any cut into a failure instead.
+bool OggIsWhole(FILE* stream) {
+  long start = ftell(stream);
+  long size = RemainingBytes(stream);
+  bool whole = false;
+  unsigned char page[27 + 255];
+  for (long at = 0; start >= 0 && size >= 0 && at < size;) {
+    whole = false;
+    if (fseek(stream, start + at, SEEK_SET) != 0 || !ReadBytes(stream, page, 27) ||
+        std::memcmp(page, "OggS", 4) != 0 || !ReadBytes(stream, page + 27, page[26])) {
+      break;
+    }
+    at += 27 + page[26];
+    for (int i = 0; i < page[26]; ++i) at += page[27 + i];
+    whole = at <= size && (page[5] & 4) != 0;
+  }
+  return fseek(stream, start, SEEK_SET) == 0 && whole;
+}
+
+}  // namespace
+
+unsigned char* LoadWAV(FILE* stream, int* length, int* channels, int* bytesPerSample, int* rate) {
+  WavFormat format;
+  if (!ReadWavFormat(stream, &format)) return nullptr;
+  for (;;) {
+    char tag[4];
+    uint32_t size;
+    if (!ReadBytes(stream, tag, 4) || !ReadU32(stream, &size)) return nullptr;
+    if (std::memcmp(tag, "data", 4) == 0) {
+      unsigned char* data = ReadWavData(stream, size);
+      if (data) {
+        *length = static_cast<int>(size / (format.channels * format.bytesPerSample));
+        *channels = static_cast<int>(format.channels);
+        *bytesPerSample = static_cast<int>(format.bytesPerSample);
+        *rate = static_cast<int>(format.rate);
+        return data;
+      }
+    } else if (!Skip(stream, size + (size & 1))) {
+      // RIFF chunks are padded to an even size.
+      return nullptr;
+    }
+  }
+}
+
+unsigned char* LoadOGG(FILE* stream, int* length, int* channels, int* bytesPerSample, int* rate) {
+  if (!OggIsWhole(stream)) return nullptr;
+  int error = 0;
+  stb_vorbis* vorbis = stb_vorbis_open_file(stream, 0, &error, nullptr);
+  if (!vorbis) return nullptr;
+  stb_vorbis_info info = stb_vorbis_get_info(vorbis);
+  const int room = info.channels * 4096;
+  int capacity = room;
+  int count = 0;
+  short* data = static_cast<short*>(malloc(capacity * sizeof(short)));
+  while (data) {
+    int frames = stb_vorbis_get_frame_short_interleaved(vorbis, info.channels, data + count,
+                                                        capacity - count);
+    if (frames == 0) break;
+    count += frames * info.channels;
+    if (capacity - count < room) {
+      capacity *= 2;
+      short* grown = static_cast<short*>(realloc(data, capacity * sizeof(short)));
+      if (!grown) free(data);
+      data = grown;
+    }
+  }
+  stb_vorbis_close(vorbis);
+  // A stream whose headers parse but that holds no audio is as good as none.
+  if (!data || count == 0) {
+    free(data);
+    return nullptr;
+  }
+  short* shrunk = static_cast<short*>(realloc(data, count * sizeof(short)));
+  if (shrunk) data = shrunk;
+  *length = count / info.channels;
+  *channels = info.channels;
+  *bytesPerSample = 2;
+  *rate = static_cast<int>(info.sample_rate);
+  return reinterpret_cast<unsigned char*>(data);
+}
+
+unsigned char* KxGlfwGame::LoadAudioData(String path, int* length, int* channels,
+                                         int* bytesPerSample, int* rate) {
+  FILE* stream = OpenFile(path, "rb");
+  if (!stream) return nullptr;
+  String name = path.ToLower();
+  unsigned char* data = nullptr;
+  if (name.EndsWith(".wav")) {
+    data = LoadWAV(stream, length, channels, bytesPerSample, rate);
+  } else if (name.EndsWith(".ogg")) {
+    data = LoadOGG(stream, length, channels, bytesPerSample, rate);
+  }
+  fclose(stream);
+  if (data) {
+    long long bytes = static_cast<long long>(*length) * *channels * *bytesPerSample;
+    gc_ext_malloced(static_cast<int>(std::min<long long>(bytes, INT_MAX)));
+  }
+  return data;
+}
