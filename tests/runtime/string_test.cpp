@@ -1,0 +1,187 @@
+// Strings: slicing, splitting, joining, replacing, number conversion, file decoding and the
+// sharing of representations.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "runtime/runtime.h"
+
+namespace {
+
+std::vector<std::string> Pieces(const Array<String>& array) {
+  std::vector<std::string> out;
+  for (int i = 0; i < array.Length(); ++i) out.push_back(array[i].ToUtf8());
+  return out;
+}
+
+String Units(std::initializer_list<Char> units) {
+  return String(units.begin(), static_cast<int>(units.size()));
+}
+
+// Loads the bytes through a real file, as the host does.
+String LoadBytes(const std::string& bytes) {
+  FILE* file = std::tmpfile();
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::rewind(file);
+  String result = String::Load(file);
+  std::fclose(file);
+  return result;
+}
+
+TEST(StringTest, SliceClampsAndSharesTheWhole) {
+  String s("abcdef");
+  EXPECT_EQ(s.Slice(-3, 6), String("def"));
+  EXPECT_EQ(s.Slice(2, 100), String("cdef"));
+  EXPECT_EQ(s.Slice(4, 2), String());
+  EXPECT_EQ(s.Slice(0, -1), String("abcde"));
+  EXPECT_EQ(s.Slice(0, -10), String());
+  EXPECT_EQ(s.Slice(-100, 2), String("ab"));
+  EXPECT_EQ(s.Slice(3), String("def"));
+  EXPECT_TRUE(s.Slice(0, 6).SameRep(s));
+  EXPECT_TRUE(s.Slice(-6).SameRep(s));
+  EXPECT_TRUE(s.Slice(3, 3).SameRep(String()));
+}
+
+TEST(StringTest, SplitOnSeparatorsAndUnits) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Pieces(String("a,b,,c").Split(String(","))), (V{"a", "b", "", "c"}));
+  EXPECT_EQ(Pieces(String("abc").Split(String())), (V{"a", "b", "c"}));
+  EXPECT_EQ(Pieces(String().Split(String(","))), (V{""}));
+  EXPECT_EQ(Pieces(String("a,").Split(String(","))), (V{"a", ""}));
+  EXPECT_EQ(Pieces(String("x::y::").Split(String("::"))), (V{"x", "y", ""}));
+  EXPECT_EQ(String().Split(String()).Length(), 0);
+  String whole("no separator");
+  EXPECT_TRUE(whole.Split(String(",")).operator[](0).SameRep(whole));
+}
+
+TEST(StringTest, JoinIsSplitsInverseAndSharesSinglePieces) {
+  String sep(", ");
+  String text("one, two, , three");
+  EXPECT_EQ(sep.Join(text.Split(sep)), text);
+  EXPECT_EQ(sep.Join(Array<String>()), String());
+  Array<String> one(1);
+  one[0] = String("only");
+  EXPECT_TRUE(sep.Join(one).SameRep(one[0]));
+}
+
+TEST(StringTest, ReplaceDoesNotOverlapAndSharesWhenNothingMatches) {
+  EXPECT_EQ(String("aaa").Replace(String("aa"), String("b")), String("ba"));
+  EXPECT_EQ(String("a.b.c").Replace(String("."), String("--")), String("a--b--c"));
+  EXPECT_EQ(String("xyx").Replace(String("x"), String()), String("y"));
+  String s("hello");
+  EXPECT_TRUE(s.Replace(String("z"), String("y")).SameRep(s));
+}
+
+TEST(StringTest, ConcatenationSharesAnEmptySide) {
+  String s("abc");
+  EXPECT_TRUE((s + String()).SameRep(s));
+  EXPECT_TRUE((String() + s).SameRep(s));
+  EXPECT_EQ(s + String("de"), String("abcde"));
+  String t = s;
+  t += String("!");
+  EXPECT_EQ(s, String("abc"));
+  EXPECT_EQ(t, String("abc!"));
+}
+
+TEST(StringTest, NumbersToTextAndBack) {
+  EXPECT_EQ(String(1.0f), String("1.0"));
+  EXPECT_EQ(String(0.5f), String("0.5"));
+  EXPECT_EQ(String(0.1f), String("0.10000000149011612"));
+  EXPECT_EQ(String(1e20f), String("1.0000000200408773e+20"));
+  EXPECT_EQ(String(-7), String("-7"));
+  EXPECT_EQ(String(" 42xyz").ToInt(), 42);
+  EXPECT_EQ(String("abc").ToInt(), 0);
+  EXPECT_EQ(String("-3").ToInt(), -3);
+  EXPECT_EQ(String("99999999999999").ToInt(), 2147483647);
+  EXPECT_FLOAT_EQ(String("2.5e1x").ToFloat(), 25.0f);
+}
+
+TEST(StringTest, ToIntReadsOnlyTheFirst63Units) {
+  // 62 zeros then "7" is within reach; 63 zeros push the digit out.
+  EXPECT_EQ((String(std::string(62, '0').c_str()) + String("7")).ToInt(), 7);
+  EXPECT_EQ((String(std::string(63, '0').c_str()) + String("7")).ToInt(), 0);
+}
+
+TEST(StringTest, ConstructionFromBytesAndUtf8) {
+  String widened("\xe9");
+  ASSERT_EQ(widened.Length(), 1);
+  EXPECT_EQ(widened[0], 0xFFE9);
+  EXPECT_TRUE(String("").SameRep(String()));
+  String text = String::FromUtf8("A\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
+  EXPECT_EQ(text, Units({0x41, 0xE9, 0x20AC, 0xD83D, 0xDE00}));
+  EXPECT_EQ(text.ToUtf8(), "A\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
+  EXPECT_EQ(String::FromUtf8("a\xffz"), Units({'a', 0xFF, 'z'}));
+}
+
+TEST(StringTest, SearchingAndCaseAndTrim) {
+  String s("  Hello, World  ");
+  EXPECT_EQ(s.Find(String("o")), 6);
+  EXPECT_EQ(s.Find(String("o"), 7), 10);
+  EXPECT_EQ(s.FindLast(String("o")), 10);
+  EXPECT_EQ(s.Find(String("zz")), -1);
+  EXPECT_TRUE(s.Contains(String("World")));
+  EXPECT_TRUE(s.StartsWith(String("  H")));
+  EXPECT_TRUE(s.EndsWith(String("d  ")));
+  EXPECT_FALSE(String("ab").EndsWith(String("xab")));
+  EXPECT_EQ(s.Trim(), String("Hello, World"));
+  EXPECT_EQ(s.Trim().ToUpper(), String("HELLO, WORLD"));
+  EXPECT_EQ(s.Trim().ToLower(), String("hello, world"));
+  String lower("abc");
+  EXPECT_TRUE(lower.ToLower().SameRep(lower));
+  EXPECT_TRUE(String("a") < String("ab"));
+  EXPECT_TRUE(String("ab") < String("b"));
+  EXPECT_EQ(String::FromChar(0x20AC), Units({0x20AC}));
+}
+
+TEST(StringTest, LoadDecodesUtf16BothWaysDroppingAnOddByte) {
+  EXPECT_EQ(LoadBytes(std::string("\xff\xfe" "A\0B\0" "C", 7)), Units({'A', 'B'}));
+  EXPECT_EQ(LoadBytes(std::string("\xfe\xff\x20\xac\x00" "A" "\x01", 7)), Units({0x20AC, 'A'}));
+  EXPECT_EQ(LoadBytes("\xff\xfe"), String());
+}
+
+TEST(StringTest, LoadDecodesUtf8WithAndWithoutTheMark) {
+  EXPECT_EQ(LoadBytes("A\xc3\xa9"), Units({'A', 0xE9}));
+  EXPECT_EQ(LoadBytes("\xef\xbb\xbf" "A\xe2\x82\xac"), Units({'A', 0x20AC}));
+  EXPECT_EQ(LoadBytes("\xef\xbb"), Units({0xEF, 0xBB}));
+  EXPECT_EQ(LoadBytes(""), String());
+  // Longer than one read block.
+  EXPECT_EQ(LoadBytes(std::string(10000, 'x')).Length(), 10000);
+}
+
+TEST(StringTest, LoadFallsBackToBytesOnBrokenUtf8) {
+  EXPECT_EQ(LoadBytes("A\xe9" "B"), Units({'A', 0xE9, 'B'}));
+  EXPECT_EQ(LoadBytes("A\xe2\x82"), Units({'A', 0xE2, 0x82}));
+  EXPECT_EQ(LoadBytes("\x80z"), Units({0x80, 'z'}));
+  EXPECT_EQ(LoadBytes("\xf0\x9f\x98\x80"), Units({0xF0, 0x9F, 0x98, 0x80}));
+  // The mark is skipped even when the rest falls back to bytes.
+  EXPECT_EQ(LoadBytes("\xef\xbb\xbf\xc3"), Units({0xC3}));
+}
+
+TEST(StringTest, LoadSurvivesRandomBytes) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes(rng() % 12, '\0');
+    for (char& c : bytes) c = static_cast<char>(0x80 | (rng() & 0x7F) >> (rng() % 2));
+    if (rng() % 4 == 0) bytes.insert(0, "\xef\xbb\xbf");
+    String s = LoadBytes(bytes);
+    EXPECT_LE(static_cast<size_t>(s.Length()), bytes.size());
+  }
+}
+
+TEST(StringTest, CopiesShareOneRepresentationUntilReleased) {
+  String a = String("abc") + String("def");
+  {
+    String b = a;
+    String c;
+    c = b;
+    EXPECT_TRUE(c.SameRep(a));
+  }
+  String moved = static_cast<String&&>(a);
+  EXPECT_EQ(moved, String("abcdef"));
+  EXPECT_EQ(a.Length(), 0);
+}
+
+}  // namespace
