@@ -5,6 +5,9 @@
 // install a scripted stand-in with its own clock, events, joysticks and window state.
 #pragma once
 
+// Windows opened so far; every opening makes a new OpenGL context, so textures remember it.
+extern int glfwGraphicsSeq;
+
 namespace glfw2 {
 
 // Boolean results and key/button actions.

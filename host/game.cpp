@@ -1,0 +1,119 @@
+// The platform-neutral host: flags, the guarded delegate calls and the default services.
+#include "host/game.h"
+
+#include <time.h>
+
+KxGame* KxGame::_game = nullptr;
+
+namespace {
+
+// Runs one delegate operation; a managed object thrown out of it is fatal, and the collector
+// takes its step afterwards either way.
+template <class Call>
+void Forward(KxGame* game, KxGameDelegate* delegate, Call call) {
+  if (delegate) {
+    try {
+      call(delegate);
+    } catch (Object* exception) {
+      game->Die(exception);
+    }
+  }
+  game->gc_collect();
+}
+
+}  // namespace
+
+KxGame::KxGame() {}
+KxGame::~KxGame() {}
+
+void KxGame::SetDelegate(KxGameDelegate* d) { delegate = d; }
+KxGameDelegate* KxGame::Delegate() { return delegate; }
+void KxGame::SetKeyboardEnabled(bool enabled) { keyboardEnabled = enabled; }
+bool KxGame::KeyboardEnabled() { return keyboardEnabled; }
+void KxGame::SetUpdateRate(int hertz) { updateRate = hertz; }
+int KxGame::UpdateRate() { return updateRate; }
+bool KxGame::Started() { return started; }
+bool KxGame::Suspended() { return suspended; }
+int KxGame::Millisecs() { return 0; }
+
+void KxGame::GetDate(Array<int> date) {
+  time_t now = time(nullptr);
+  struct tm local;
+  localtime_r(&now, &local);
+  const int fields[7] = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                         local.tm_min, local.tm_sec, 0};
+  for (int i = 0; i < date.Length() && i < 7; i++) date[i] = fields[i];
+}
+
+bool KxGame::PollJoystick(int, Array<float>, Array<float>, Array<float>, Array<bool>) {
+  return false;
+}
+
+void KxGame::OpenUrl(String) {}
+void KxGame::SetMouseVisible(bool) {}
+int KxGame::GetDeviceWidth() { return 0; }
+int KxGame::GetDeviceHeight() { return 0; }
+void KxGame::SetDeviceWindow(int, int, int) {}
+Array<KxDisplayMode*> KxGame::GetDisplayModes() { return Array<KxDisplayMode*>(); }
+KxDisplayMode* KxGame::GetDesktopMode() { return nullptr; }
+void KxGame::SetSwapInterval(int) {}
+
+unsigned char* KxGame::LoadImageData(String, int*, int*, int*) { return nullptr; }
+unsigned char* KxGame::LoadAudioData(String, int*, int*, int*, int*) { return nullptr; }
+
+void KxGame::Die(Object*) { kxDie(); }
+
+void KxGame::gc_collect() { gc_step(delegate); }
+
+void KxGame::StartGame() {
+  if (started) return;
+  started = true;
+  Forward(this, delegate, [](KxGameDelegate* d) { d->StartGame(); });
+}
+
+void KxGame::SuspendGame() {
+  if (!started || suspended) return;
+  suspended = true;
+  Forward(this, delegate, [](KxGameDelegate* d) { d->SuspendGame(); });
+}
+
+void KxGame::ResumeGame() {
+  if (!started || !suspended) return;
+  suspended = false;
+  Forward(this, delegate, [](KxGameDelegate* d) { d->ResumeGame(); });
+}
+
+void KxGame::UpdateGame() {
+  if (!started || suspended) return;
+  Forward(this, delegate, [](KxGameDelegate* d) { d->UpdateGame(); });
+}
+
+void KxGame::RenderGame() {
+  if (!started) return;
+  Forward(this, delegate, [](KxGameDelegate* d) { d->RenderGame(); });
+}
+
+void KxGame::KeyEvent(int event, int data) {
+  if (!started) return;
+  Forward(this, delegate, [=](KxGameDelegate* d) { d->KeyEvent(event, data); });
+}
+
+void KxGame::MouseEvent(int event, int data, float x, float y) {
+  if (!started) return;
+  Forward(this, delegate, [=](KxGameDelegate* d) { d->MouseEvent(event, data, x, y); });
+}
+
+void KxGame::TouchEvent(int event, int data, float x, float y) {
+  if (!started) return;
+  Forward(this, delegate, [=](KxGameDelegate* d) { d->TouchEvent(event, data, x, y); });
+}
+
+void KxGame::MotionEvent(int event, int data, float x, float y, float z) {
+  if (!started) return;
+  Forward(this, delegate, [=](KxGameDelegate* d) { d->MotionEvent(event, data, x, y, z); });
+}
+
+void KxGame::DiscardGraphics() {
+  if (!started) return;
+  Forward(this, delegate, [](KxGameDelegate* d) { d->DiscardGraphics(); });
+}

@@ -1,0 +1,33 @@
+// Program start-up.
+#include "host/vantorgame.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+int kx_std_main(int argc, const char** argv) {
+  kx_std_startup(argc, argv);
+  kxInit();
+  gc_init2();
+  return kxMain();
+}
+
+int KxVantorGame::Main(int argc, const char** argv) {
+  glfw2::Api& glfw = *glfw2::Current();
+  if (!glfw.Init()) {
+    puts("glfwInit failed");
+    fflush(stdout);
+    exit(-1);
+  }
+  KxVantorGame* game = new KxVantorGame;
+  KxGame::_game = game;
+  KxGlfwGame::_glfwGame = game;
+  try {
+    kx_std_main(argc, argv);
+  } catch (Object* exception) {
+    glfw.Terminate();
+    game->Die(exception);
+  }
+  if (game->Delegate()) game->Run();
+  glfw.Terminate();
+  return 0;
+}

@@ -1,0 +1,19 @@
+// The program's entry: brings up the windowing library and the runtime, creates the
+// application and runs the host's loop until the window is gone.
+#pragma once
+#include "host/glfwgame.h"
+
+class KxVantorGame : public KxGlfwGame {
+ public:
+  // 0 after a normal end; -1 (as the exit status) when the windowing library cannot start.
+  static int Main(int argc, const char** argv);
+};
+
+// Every module's globals, runtime modules first; defined by the program.
+void kxInit();
+// Creates the application object, which installs its delegate into the host; defined by the
+// program.
+int kxMain();
+// The runtime's share of start-up: arguments, fault handlers, locale, collector, kxInit,
+// the roots, kxMain.
+int kx_std_main(int argc, const char** argv);

@@ -1,0 +1,122 @@
+// The desktop host's window: (re)opening it, its size, the display and desktop modes, the
+// swap interval and the mouse cursor.
+#include <vector>
+
+#include "host/glfwgame.h"
+
+int glfwGraphicsSeq = 0;
+
+namespace {
+
+glfw2::Api& Glfw() { return *glfw2::Current(); }
+
+// The most modes the windowing library is asked for.
+const int kMaxModes = 1024;
+
+}  // namespace
+
+void KxGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha,
+                               int depth, int stencil, bool fullscreen) {
+  // The old window's release events would never arrive.
+  for (int key = 0; key <= glfw2::KEY_LAST; key++) {
+    int code = TransKey(key);
+    if (code && Glfw().GetKey(key) == glfw2::kPress) KeyEvent(KxEventKeyUp, code);
+  }
+  glfw2::VidMode desktop;
+  Glfw().GetDesktopMode(&desktop);
+  Glfw().CloseWindow();
+  Glfw().OpenWindowHint(glfw2::REFRESH_RATE, 60);
+  Glfw().OpenWindowHint(glfw2::WINDOW_NO_RESIZE, 0);
+  Glfw().OpenWindow(width, height, red, green, blue, alpha, depth, stencil,
+                    fullscreen ? glfw2::FULLSCREEN : glfw2::WINDOW);
+  ++glfwGraphicsSeq;
+  if (!fullscreen) {
+    Glfw().SetWindowPos((desktop.Width - width) / 2, (desktop.Height - height) / 2);
+    Glfw().SetWindowTitle("Skarblit");
+  }
+  if (swapInterval >= 0) Glfw().SwapInterval(swapInterval);
+  Glfw().Enable(glfw2::KEY_REPEAT);
+  Glfw().Disable(glfw2::AUTO_POLL_EVENTS);
+  Glfw().SetKeyCallback(OnKey);
+  Glfw().SetCharCallback(OnChar);
+  Glfw().SetMouseButtonCallback(OnMouseButton);
+  Glfw().SetMousePosCallback(OnMousePos);
+  Glfw().SetWindowCloseCallback(OnWindowClose);
+}
+
+void KxGlfwGame::SetDeviceWindow(int width, int height, int flags) {
+  SetGlfwWindow(width, height, 8, 8, 8, 0, 0, 0, (flags & 1) != 0);
+}
+
+int KxGlfwGame::GetDeviceWidth() {
+  int width = 0, height = 0;
+  Glfw().GetWindowSize(&width, &height);
+  return width;
+}
+
+int KxGlfwGame::GetDeviceHeight() {
+  int width = 0, height = 0;
+  Glfw().GetWindowSize(&width, &height);
+  return height;
+}
+
+Array<KxGlfwVideoMode*> KxGlfwGame::GetGlfwVideoModes() {
+  std::vector<glfw2::VidMode> modes(kMaxModes);
+  int count = Glfw().GetVideoModes(modes.data(), kMaxModes);
+  Array<KxGlfwVideoMode*> result(count);
+  for (int i = 0; i < count; i++) {
+    KxGlfwVideoMode* mode = new KxGlfwVideoMode;
+    mode->width = modes[i].Width;
+    mode->height = modes[i].Height;
+    mode->red = modes[i].RedBits;
+    mode->green = modes[i].GreenBits;
+    mode->blue = modes[i].BlueBits;
+    gc_assign(result[i], mode);
+  }
+  return result;
+}
+
+KxGlfwVideoMode* KxGlfwGame::GetGlfwDesktopMode() {
+  glfw2::VidMode desktop;
+  Glfw().GetDesktopMode(&desktop);
+  KxGlfwVideoMode* mode = new KxGlfwVideoMode;
+  mode->width = desktop.Width;
+  mode->height = desktop.Height;
+  mode->red = desktop.RedBits;
+  mode->green = desktop.GreenBits;
+  mode->blue = desktop.BlueBits;
+  return mode;
+}
+
+Array<KxDisplayMode*> KxGlfwGame::GetDisplayModes() {
+  Array<KxGlfwVideoMode*> modes = GetGlfwVideoModes();
+  Array<KxDisplayMode*> result(modes.Length());
+  for (int i = 0; i < modes.Length(); i++) {
+    KxDisplayMode* mode = new KxDisplayMode;
+    mode->width = modes[i]->width;
+    mode->height = modes[i]->height;
+    gc_assign(result[i], mode);
+  }
+  return result;
+}
+
+KxDisplayMode* KxGlfwGame::GetDesktopMode() {
+  KxGlfwVideoMode* desktop = GetGlfwDesktopMode();
+  KxDisplayMode* mode = new KxDisplayMode;
+  mode->width = desktop->width;
+  mode->height = desktop->height;
+  return mode;
+}
+
+void KxGlfwGame::SetSwapInterval(int interval) {
+  swapInterval = interval;
+  if (interval >= 0) Glfw().SwapInterval(interval);
+}
+
+void KxGlfwGame::SetMouseVisible(bool visible) {
+  if (visible) {
+    Glfw().Enable(glfw2::MOUSE_CURSOR);
+  } else {
+    Glfw().Disable(glfw2::MOUSE_CURSOR);
+  }
+}

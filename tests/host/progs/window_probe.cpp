@@ -1,0 +1,43 @@
+// A program on the real host that prints what its delegate receives, one line per call:
+// "start", "suspend", "resume", "key <event> <data>". It runs at 60 updates per second and
+// ends quietly on the close key, as an application does.
+#include <cstdio>
+
+#include "host/host.h"
+
+namespace {
+
+class Probe : public KxGameDelegate {
+ public:
+  void StartGame() override {
+    KxGame::_game->SetUpdateRate(60);
+    Say("start");
+  }
+  void SuspendGame() override { Say("suspend"); }
+  void ResumeGame() override { Say("resume"); }
+  void KeyEvent(int event, int data) override {
+    printf("key %d %d\n", event, data);
+    fflush(stdout);
+    if (event == KxEventKeyDown && data == KxKeyClose) kxError(String());
+  }
+
+ private:
+  static void Say(const char* text) {
+    puts(text);
+    fflush(stdout);
+  }
+};
+
+Probe* probe = nullptr;
+
+}  // namespace
+
+void kxInit() { gc_add_root(10, &probe); }
+
+int kxMain() {
+  gc_assign(probe, new Probe);
+  KxGame::_game->SetDelegate(probe);
+  return 0;
+}
+
+int main(int argc, char** argv) { return KxVantorGame::Main(argc, const_cast<const char**>(argv)); }
