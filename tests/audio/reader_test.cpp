@@ -127,26 +127,20 @@ TEST(HostAudioData, PicksTheReaderByTheEndingInAnyCase) {
   ASSERT_TRUE(kxtest::WriteFile(dir + "/Tone.Ogg", OggFile()));
   KxGlfwGame host;
   int length = 0, channels = 0, bytes = 0, rate = 0;
-
+  auto load = [&](const char* name) {
+    return host.LoadAudioData(String::FromUtf8(dir + name), &length, &channels, &bytes, &rate);
+  };
   int external = gc_ext_new_bytes.load();
-  unsigned char* data = host.LoadAudioData(String::FromUtf8(dir + "/TONE.WAV"), &length,
-                                           &channels, &bytes, &rate);
+  unsigned char* data = load("/TONE.WAV");
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(length, 800);
   EXPECT_EQ(gc_ext_new_bytes.load() - external, 1600);
   free(data);
-
-  data = host.LoadAudioData(String::FromUtf8(dir + "/Tone.Ogg"), &length, &channels, &bytes,
-                            &rate);
+  data = load("/Tone.Ogg");
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(channels, 2);
   free(data);
-
-  EXPECT_EQ(host.LoadAudioData(String::FromUtf8(dir + "/tone.mp3"), &length, &channels, &bytes,
-                               &rate),
-            nullptr);
-  EXPECT_EQ(host.LoadAudioData(String::FromUtf8(dir + "/none.wav"), &length, &channels, &bytes,
-                               &rate),
-            nullptr);
+  EXPECT_EQ(load("/tone.mp3"), nullptr);
+  EXPECT_EQ(load("/none.wav"), nullptr);
   kxtest::RunProcess({"rm", "-rf", dir});
 }

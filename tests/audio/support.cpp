@@ -96,12 +96,6 @@ AudioRig::AudioRig() {
   kx_audio_SetAudioDevice(audio);
 }
 
-AudioRig::~AudioRig() {
-  KxGame::_game = nullptr;
-  gxtkAudio::audio = nullptr;
-  kx_audio_SetAudioDevice(nullptr);
-}
-
 std::string AudioRig::WriteTone(const std::string& name, double hertz, double seconds) {
   std::string path = ChildDir() + "/" + name;
   EXPECT_TRUE(kxtest::WriteFile(path, ToneWav(hertz, seconds)));

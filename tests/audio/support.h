@@ -41,7 +41,6 @@ struct AudioRig {
   gxtkAudio* audio = nullptr;
 
   AudioRig();
-  ~AudioRig();
   // Writes a tone file into the scratch directory; returns its path.
   std::string WriteTone(const std::string& name, double hertz, double seconds);
   // Polls ChannelState until the channel is stopped; false after two seconds.
