@@ -174,6 +174,7 @@ TEST_F(HostTest, GuardedCallsRunOnlyInTheirStateAndStepTheCollectorAfterEach) {
 }
 
 TEST_F(HostTest, ManagedExceptionEscapingTheDelegateIsFatal) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
   host.StartGame();
   delegate->onUpdate = [] { throw new Object; };
   EXPECT_EXIT(host.UpdateGame(), ::testing::ExitedWithCode(255), "");

@@ -1,0 +1,145 @@
+// Paths, whole-file readers, the state file and URL opening, each in a scratch working
+// directory so nothing touches the repository's own files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "host/host.h"
+#include "tests/support/process.h"
+
+namespace {
+
+using kxtest::ReadFile;
+using kxtest::WriteFile;
+
+bool Exists(const char* path) {
+  struct stat st;
+  return lstat(path, &st) == 0;
+}
+
+String Units(std::initializer_list<Char> units) {
+  return String(units.begin(), static_cast<int>(units.size()));
+}
+
+class FilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
+    home = cwd;
+    dir = kxtest::MakeTempDir("kxhostfiles");
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+  }
+  void TearDown() override { ASSERT_EQ(chdir(home.c_str()), 0); }
+
+  std::string home, dir;
+  KxGlfwGame host;
+};
+
+TEST_F(FilesTest, PathScheme) {
+  EXPECT_EQ(host.PathToFilePath("vantor://data/sfx/001.wav"), String("./data/sfx/001.wav"));
+  EXPECT_EQ(host.PathToFilePath("vantor://internal/x"), String("./internal/x"));
+  EXPECT_EQ(host.PathToFilePath("vantor://external/x"), String("./external/x"));
+  EXPECT_EQ(host.PathToFilePath("vantor://other/x"), String());
+  EXPECT_EQ(host.PathToFilePath("vantor://DATA/x"), String());
+  EXPECT_EQ(host.PathToFilePath("./y"), String("./y"));
+  EXPECT_EQ(host.PathToFilePath("D:/z"), String("D:/z"));
+  // The base host knows no scheme.
+  KxGame plain;
+  EXPECT_EQ(plain.PathToFilePath("vantor://data/x"), String("vantor://data/x"));
+}
+
+TEST_F(FilesTest, OpenFileGoesThroughTheSchemeAndTheUtf8Name) {
+  ASSERT_EQ(mkdir("data", 0755), 0);
+  ASSERT_TRUE(WriteFile("data/caf\xC3\xA9.txt", "hello"));
+  EXPECT_EQ(host.LoadString(Units({'v', 'a', 'n', 't', 'o', 'r', ':', '/', '/', 'd', 'a', 't',
+                                   'a', '/', 'c', 'a', 'f', 0xE9, '.', 't', 'x', 't'})),
+            String("hello"));
+  EXPECT_EQ(host.OpenFile("vantor://other/x", "rb"), nullptr);
+  EXPECT_EQ(host.OpenFile(Units({'d', 'a', 't', 'a', 0, 'x'}), "rb"), nullptr);
+  EXPECT_EQ(host.LoadString("./missing.txt"), String());
+}
+
+TEST_F(FilesTest, LoadDataReadsWholeFilesAcrossBlockBoundaries) {
+  for (size_t size : {size_t(0), size_t(4096), size_t(8197)}) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; i++) bytes[i] = static_cast<char>(i * 7);
+    ASSERT_TRUE(WriteFile("blob", bytes));
+    int length = -1;
+    unsigned char* data = host.LoadData("blob", &length);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(length, static_cast<int>(size));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(data), length), bytes);
+    free(data);
+  }
+  int length = -1;
+  EXPECT_EQ(host.LoadData("nothing", &length), nullptr);
+}
+
+TEST(DataPath, BareNamesGoUnderTheDataFolder) {
+  EXPECT_EQ(kx_data_FixDataPath("menu.png"), String("vantor://data/menu.png"));
+  EXPECT_EQ(kx_data_FixDataPath("sfx/001.wav"), String("vantor://data/sfx/001.wav"));
+  EXPECT_EQ(kx_data_FixDataPath("vantor://data/menu.png"), String("vantor://data/menu.png"));
+  EXPECT_EQ(kx_data_FixDataPath("./menu.png"), String("./menu.png"));
+  EXPECT_EQ(kx_data_FixDataPath("/menu.png"), String("/menu.png"));
+  EXPECT_EQ(kx_data_FixDataPath("a:b/c:/d"), String("vantor://data/a:b/c:/d"));
+}
+
+TEST_F(FilesTest, StateRoundTrip) {
+  // No state yet: nothing is read and nothing is created.
+  EXPECT_EQ(host.LoadState(), String());
+  EXPECT_FALSE(Exists(".vantorstate"));
+  EXPECT_FALSE(Exists(".vantorstate.tmp"));
+
+  String state = Units({'a', 0x20AC, 0xE9, '\n', 0xD83D, 0xDE00, 'z'});
+  EXPECT_EQ(host.SaveState(state), 0);
+  // Every unit on its own, surrogates included; no mark, no terminator.
+  EXPECT_EQ(ReadFile(".vantorstate"),
+            "a\xE2\x82\xAC\xC3\xA9\n\xED\xA0\xBD\xED\xB8\x80z");
+  EXPECT_EQ(host.LoadState(), state);
+  EXPECT_FALSE(Exists(".vantorstate.tmp"));
+
+  ASSERT_TRUE(WriteFile(".vantorstate", "\xEF\xBB\xBFscores"));
+  EXPECT_EQ(host.LoadState(), String("scores"));
+
+  EXPECT_EQ(host.SaveState(String()), 0);
+  EXPECT_EQ(ReadFile(".vantorstate"), "");
+}
+
+TEST_F(FilesTest, FailedSaveKeepsThePreviousState) {
+  ASSERT_EQ(host.SaveState("old"), 0);
+  // The disk fills up while writing.
+  ASSERT_EQ(symlink("/dev/full", ".vantorstate.tmp"), 0);
+  EXPECT_EQ(host.SaveState("new"), -2);
+  EXPECT_EQ(host.LoadState(), String("old"));
+  EXPECT_FALSE(Exists(".vantorstate.tmp"));
+  // The new state cannot even be opened.
+  ASSERT_EQ(mkdir(".vantorstate.tmp", 0755), 0);
+  EXPECT_EQ(host.SaveState("new"), -1);
+  EXPECT_EQ(host.LoadState(), String("old"));
+}
+
+TEST_F(FilesTest, OpenUrlPassesTheUrlAsOneArgumentWithoutAShell) {
+  ASSERT_EQ(mkdir("bin", 0755), 0);
+  std::string out = dir + "/args";
+  ASSERT_TRUE(WriteFile("bin/xdg-open",
+                        "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > " + out + ".part && mv " +
+                            out + ".part " + out + "\n"));
+  ASSERT_EQ(chmod("bin/xdg-open", 0755), 0);
+  std::string path = getenv("PATH") ? getenv("PATH") : "";
+  setenv("PATH", (dir + "/bin:" + path).c_str(), 1);
+  host.OpenUrl("http://example.com/a b;touch pwned&x=$(id)");
+  setenv("PATH", path.c_str(), 1);
+  for (int i = 0; i < 300 && !Exists("args"); i++) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(ReadFile("args"), "1|http://example.com/a b;touch pwned&x=$(id)");
+  EXPECT_FALSE(Exists("pwned"));
+}
+
+}  // namespace
