@@ -33,11 +33,17 @@ gc_link gc_free_list = {&gc_free_list, &gc_free_list};
 namespace {
 
 const int kCacheLimit = 64;
-// Singly linked through `succ`, one list per size class of 8 to 56 bytes.
-gc_object* gc_cache[kCacheLimit / 8];
+// A recycled block: its object is gone, so the link lives in its first word.
+struct CachedBlock {
+  CachedBlock* next;
+};
+// One singly linked list per size class of 8 to 56 bytes.
+CachedBlock* gc_cache[kCacheLimit / 8];
 
 // Size of the block that gc_object_alloc has handed out and whose constructor has not run.
 unsigned int gc_pending_size = 0;
+// Size of the object whose destructor has just finished, for the operator delete that follows.
+unsigned int gc_dying_size = 0;
 
 struct Root {
   int order;
@@ -94,11 +100,11 @@ void DestroyGarbage(int size) {
 
 void* TakeBlock(unsigned int size) {
   if (size < kCacheLimit) {
-    gc_object*& head = gc_cache[size / 8];
+    CachedBlock*& head = gc_cache[size / 8];
     if (head) {
-      gc_object* block = head;
+      CachedBlock* block = head;
       KX_UNPOISON(block, size);
-      head = static_cast<gc_object*>(block->succ);
+      head = block->next;
       return block;
     }
   }
@@ -121,20 +127,18 @@ void* gc_object_alloc(int size) {
   return block;
 }
 
-void gc_object_free(gc_object* object) {
-  unsigned int size = gc_size_of(object);
+void gc_object_free(void* block) {
+  unsigned int size = gc_dying_size;
   gc_free_bytes -= static_cast<int>(size);
   if (size >= kCacheLimit || size == 0) {
-    std::free(object);
+    std::free(block);
     return;
   }
-  object->succ = gc_cache[size / 8];
-  gc_cache[size / 8] = object;
+  CachedBlock* cached = static_cast<CachedBlock*>(block);
+  cached->next = gc_cache[size / 8];
+  gc_cache[size / 8] = cached;
   // Nothing but the cache may touch a recycled block; ASan reports any other access.
-  char* bytes = reinterpret_cast<char*>(object);
-  char* link = reinterpret_cast<char*>(&object->succ);
-  KX_POISON(bytes, link - bytes);
-  KX_POISON(link + sizeof(gc_link*), bytes + size - link - sizeof(gc_link*));
+  KX_POISON(reinterpret_cast<char*>(block) + sizeof(CachedBlock), size - sizeof(CachedBlock));
 }
 
 gc_object::gc_object() {
@@ -151,6 +155,7 @@ gc_object::gc_object() {
 
 gc_object::~gc_object() {
   // Still linked only when a constructor failed: hand the block back as garbage.
+  gc_dying_size = gc_size_of(this);
   if (succ && (flags & 3u) != gc_static_colour) {
     Unlink(this);
     gc_alloced_bytes -= static_cast<int>(gc_size_of(this));
@@ -167,7 +172,7 @@ void* gc_object::operator new(std::size_t size) {
 }
 
 void gc_object::operator delete(void* block) {
-  gc_object_free(static_cast<gc_object*>(block));
+  gc_object_free(block);
 }
 
 void gc_queue(gc_object* object) {

@@ -46,7 +46,8 @@ extern gc_link gc_marked_list;
 extern gc_link gc_free_list;
 
 void* gc_object_alloc(int size);
-void gc_object_free(gc_object* object);
+// Returns the block of an object whose destructor has just run (the objects' operator delete).
+void gc_object_free(void* block);
 
 inline unsigned int gc_size_of(const gc_object* object) { return object->flags & ~7u; }
 inline bool gc_is_unmarked(const gc_object* object) {

@@ -1,6 +1,7 @@
 // The collector against a randomized mutator, plus the heap's bookkeeping corners.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -163,8 +164,9 @@ std::vector<char> ReachableIds() {
 
 // Lets one allocation pay for all the garbage on the free list. The payer is too big for the
 // block cache, so the cache lists stay as the destroyed garbage left them.
+struct Payer : Object {};
 void PayForGarbage() {
-  while (gc_free_bytes > 0) Array<int>(gc_free_bytes / 4 + 16);
+  while (gc_free_bytes > 0) new (gc_object_alloc(std::max(gc_free_bytes, 64))) Payer;
 }
 
 void ForceCycleEnd() {
