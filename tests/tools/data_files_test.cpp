@@ -1,0 +1,293 @@
+// Checks the committed data folder the way the game will read it: every image at every
+// resolution cuts into exactly its frame grid and has its frames where the game draws them,
+// every effect is a clean 16-bit PCM WAV, and the tune decodes and loops without a click.
+#include <gtest/gtest.h>
+
+#define STB_VORBIS_HEADER_ONLY
+#include <stb/stb_image.h>
+#include <stb/stb_vorbis.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/support/process.h"
+
+namespace {
+
+struct ImageSpec {
+  const char* name;
+  int frameW, frameH, frames;
+};
+
+// Frame sizes at 1x as the asset loader asks for them.
+const ImageSpec kImages[] = {
+    {"gfx", 32, 32, 64},         {"BadgesA", 64, 64, 64},
+    {"common/circle", 256, 256, 4}, {"fonts/shadow_editundo", 16, 16, 128},
+    {"common/Testcard_Circle", 256, 256, 1}, {"common/TOVALogo", 256, 256, 1},
+    {"common/dpad", 32, 32, 16}, {"common/Buttons", 64, 64, 16},
+    {"parts", 8, 8, 256},        {"common/icons", 32, 32, 16},
+    {"logo", 256, 128, 1},       {"menu", 256, 256, 4},
+};
+const char* const kSuffix[3] = {"", "-hd", "-hd2"};
+
+struct Pixels {
+  int w = 0, h = 0;
+  std::vector<unsigned char> rgba;
+  int Alpha(int x, int y) const { return rgba[(static_cast<size_t>(y) * w + x) * 4 + 3]; }
+};
+
+Pixels Load(const std::string& path) {
+  Pixels p;
+  int n = 0;
+  unsigned char* data = stbi_load(path.c_str(), &p.w, &p.h, &n, 4);
+  if (data) {
+    p.rgba.assign(data, data + static_cast<size_t>(p.w) * p.h * 4);
+    stbi_image_free(data);
+  }
+  return p;
+}
+
+// Ink box of one frame: {x0, y0, x1, y1} of pixels with visible alpha, relative to the frame's
+// centre; empty when the frame is blank.
+std::vector<double> Ink(const Pixels& p, int fx, int fy, int fw, int fh) {
+  int x0 = fw, y0 = fh, x1 = -1, y1 = -1;
+  for (int y = 0; y < fh; y++)
+    for (int x = 0; x < fw; x++)
+      if (p.Alpha(fx + x, fy + y) > 40) {
+        x0 = std::min(x0, x);
+        x1 = std::max(x1, x);
+        y0 = std::min(y0, y);
+        y1 = std::max(y1, y);
+      }
+  if (x1 < 0) return {};
+  return {x0 - fw / 2.0, y0 - fh / 2.0, x1 + 1 - fw / 2.0, y1 + 1 - fh / 2.0};
+}
+
+TEST(DataImages, EveryImageIsItsFrameGridAtEachResolution) {
+  for (const ImageSpec& spec : kImages) {
+    int cols0 = 0, rows0 = 0;
+    for (int r = 0; r < 3; r++) {
+      int s = 1 << r;
+      std::string path = std::string("data/") + spec.name + kSuffix[r] + ".png";
+      int w = 0, h = 0, n = 0;
+      ASSERT_TRUE(stbi_info(path.c_str(), &w, &h, &n)) << path;
+      int fw = spec.frameW * s, fh = spec.frameH * s;
+      EXPECT_EQ(w % fw, 0) << path;
+      EXPECT_EQ(h % fh, 0) << path;
+      int cols = w / fw, rows = h / fh;
+      // The loader walks the frames row by row; they must all fit and no row may be spare.
+      EXPECT_GE(cols * rows, spec.frames) << path;
+      EXPECT_LT(cols * (rows - 1), spec.frames) << path;
+      if (r == 0) {
+        cols0 = cols;
+        rows0 = rows;
+      }
+      EXPECT_EQ(cols, cols0) << path << ": the grid differs between resolutions";
+      EXPECT_EQ(rows, rows0) << path;
+      EXPECT_EQ(n, 4) << path << " should carry alpha";
+    }
+  }
+}
+
+TEST(DataImages, DefaultFontIsOneRowOf96BorderedCells) {
+  int w = 0, h = 0, n = 0;
+  ASSERT_TRUE(stbi_info("data/lumo_font.png", &w, &h, &n));
+  ASSERT_EQ(w % 96, 0);
+  int cell = w / 96;
+  ASSERT_GE(cell, 4);
+  Pixels p = Load("data/lumo_font.png");
+  for (int g = 1; g < 95; g++) {
+    // The one-pixel border on either side is cut away by the loader: nothing may be drawn there.
+    for (int y = 0; y < h; y++) {
+      EXPECT_EQ(p.Alpha(g * cell, y), 0) << "glyph " << g;
+      EXPECT_EQ(p.Alpha(g * cell + cell - 1, y), 0) << "glyph " << g;
+    }
+    EXPECT_FALSE(Ink(p, g * cell, 0, cell, h).empty()) << "glyph " << g << " is blank";
+  }
+}
+
+// The frames the game draws are there, and the frames of one sheet agree across resolutions.
+TEST(DataImages, UsedFramesHoldPictures) {
+  struct Used {
+    const char* name;
+    int frameSize;
+    std::vector<int> frames;
+    bool centred;  // turned about its centre by the game
+  };
+  std::vector<int> sprites;
+  for (int f = 0; f <= 32; f++)
+    if (f != 15) sprites.push_back(f);
+  const Used used[] = {{"gfx", 32, sprites, true},
+                       {"common/circle", 256, {1, 2, 3}, true},
+                       {"common/Buttons", 64, {0, 1, 2, 3, 4, 5, 8, 9, 10, 12}, true},
+                       {"common/icons", 32, {0, 1, 3, 6}, true},
+                       {"menu", 256, {0, 1, 2}, false},
+                       {"BadgesA", 64, {0}, true}};
+  for (const Used& u : used) {
+    for (int r = 0; r < 3; r++) {
+      int s = 1 << r, fs = u.frameSize * s;
+      Pixels p = Load(std::string("data/") + u.name + kSuffix[r] + ".png");
+      ASSERT_GT(p.w, 0) << u.name;
+      for (int f : u.frames) {
+        int cols = p.w / fs;
+        std::vector<double> ink = Ink(p, (f % cols) * fs, (f / cols) * fs, fs, fs);
+        ASSERT_FALSE(ink.empty()) << u.name << kSuffix[r] << " frame " << f << " is blank";
+        // Sprites are turned about their centre: the picture must be centred.
+        if (u.centred) {
+          EXPECT_NEAR((ink[0] + ink[2]) / s, 0, 3.0) << u.name << kSuffix[r] << " frame " << f;
+        }
+      }
+    }
+  }
+}
+
+// Per-letter spacing of the text layout: the room each glyph has beside the advance of 7.
+int Spacing(char c) {
+  std::string wide2 = "wm", wide1 = "WM", thin3 = "ifl", thin1 = "jskrztn";
+  if (wide2.find(c) != std::string::npos) return 2;
+  if (wide1.find(c) != std::string::npos) return 1;
+  if (thin3.find(c) != std::string::npos) return -3;
+  if (thin1.find(c) != std::string::npos) return -1;
+  return 0;
+}
+
+TEST(DataImages, FontGlyphsFitTheTextLayout) {
+  for (int r = 0; r < 3; r++) {
+    int s = 1 << r, cell = 16 * s;
+    Pixels p = Load(std::string("data/fonts/shadow_editundo") + kSuffix[r] + ".png");
+    ASSERT_EQ(p.w, 16 * cell);
+    for (int g = 1; g < 125; g++) {
+      if (g == 95 || (g > 108 && g < 112)) continue;
+      std::vector<double> ink = Ink(p, (g % 16) * cell, (g / 16) * cell, cell, cell);
+      ASSERT_FALSE(ink.empty()) << "frame " << g << kSuffix[r];
+      double width = (ink[2] - ink[0]) / s, room = g < 95 ? 7 + Spacing(static_cast<char>(g + 32)) : 11;
+      // Glyph and shadow stay within the advance, give or take the shadow's pixel and a
+      // partly covered edge pixel.
+      EXPECT_LE(width, std::max(room, 3.0) + 2) << "frame " << g << kSuffix[r];
+      EXPECT_NEAR((ink[0] + ink[2]) / 2 / s, 0, 1.5) << "frame " << g << kSuffix[r];
+      EXPECT_GE(ink[1] / s, -6.5) << "frame " << g << kSuffix[r] << " rises out of the line";
+      // Capitals share one baseline, a little below the cell's centre (line height 10).
+      if (g >= 'A' - 32 && g <= 'Z' - 32 && g != 'J' - 32 && g != 'Q' - 32) {
+        EXPECT_NEAR(ink[3] / s, 5, 0.5) << "frame " << g << kSuffix[r] << " off the baseline";
+      }
+    }
+  }
+}
+
+struct Wav {
+  int format = 0, channels = 0, rate = 0, bits = 0, blockAlign = 0;
+  std::vector<short> samples;
+};
+
+unsigned Le(const std::string& b, size_t at, int bytes) {
+  unsigned v = 0;
+  for (int i = bytes - 1; i >= 0; i--) v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+  return v;
+}
+
+// A strict little reader: RIFF/WAVE, a "fmt " chunk before a "data" chunk that fits the file.
+bool ReadWav(const std::string& path, Wav* out) {
+  std::string b = kxtest::ReadFile(path);
+  if (b.size() < 12 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 4, "WAVE") != 0) return false;
+  bool haveFormat = false;
+  for (size_t at = 12; at + 8 <= b.size();) {
+    std::string id = b.substr(at, 4);
+    size_t size = Le(b, at + 4, 4), body = at + 8;
+    if (body + size > b.size()) return false;
+    if (id == "fmt " && size >= 16) {
+      out->format = static_cast<int>(Le(b, body, 2));
+      out->channels = static_cast<int>(Le(b, body + 2, 2));
+      out->rate = static_cast<int>(Le(b, body + 4, 4));
+      out->blockAlign = static_cast<int>(Le(b, body + 12, 2));
+      out->bits = static_cast<int>(Le(b, body + 14, 2));
+      haveFormat = true;
+    } else if (id == "data" && haveFormat) {
+      out->samples.resize(size / 2);
+      for (size_t i = 0; i < out->samples.size(); i++)
+        out->samples[i] = static_cast<short>(Le(b, body + 2 * i, 2));
+      return size % 2 == 0;
+    }
+    at = body + size + (size & 1);
+  }
+  return false;
+}
+
+double Rms(const std::vector<short>& s, size_t from, size_t to) {
+  double sum = 0;
+  for (size_t i = from; i < to; i++) sum += static_cast<double>(s[i]) * s[i];
+  return to > from ? std::sqrt(sum / (to - from)) : 0;
+}
+
+const int kCues[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 95, 96, 98, 99};
+
+TEST(DataSounds, EveryEffectIsCleanPcm) {
+  for (int cue : kCues) {
+    char name[32];
+    std::snprintf(name, sizeof name, "data/sfx/%03d.wav", cue);
+    Wav w;
+    ASSERT_TRUE(ReadWav(name, &w)) << name;
+    EXPECT_EQ(w.format, 1) << name;
+    EXPECT_EQ(w.bits, 16) << name;
+    EXPECT_TRUE(w.channels == 1 || w.channels == 2) << name;
+    EXPECT_TRUE(w.rate >= 22050 && w.rate <= 48000) << name;
+    EXPECT_EQ(w.blockAlign, w.channels * 2) << name;
+    double seconds = static_cast<double>(w.samples.size()) / w.channels / w.rate;
+    EXPECT_TRUE(seconds > 0.03 && seconds < 3) << name << " lasts " << seconds << " s";
+    int peak = 0;
+    double mean = 0;
+    for (short s : w.samples) {
+      peak = std::max(peak, std::abs(static_cast<int>(s)));
+      mean += s;
+    }
+    mean /= static_cast<double>(w.samples.size());
+    EXPECT_LT(peak, 32767 * 0.95) << name << " reaches full scale";
+    EXPECT_GT(peak, 32767 * 0.3) << name << " is too quiet";
+    EXPECT_LT(std::fabs(mean), 32767 * 0.005) << name << " has a DC offset";
+    // A clear attack: silent first sample (no click), half the peak within 40 ms.
+    EXPECT_LT(std::abs(w.samples[0]), 32767 * 0.02) << name;
+    size_t window = static_cast<size_t>(0.04 * w.rate * w.channels);
+    int early = 0;
+    for (size_t i = 0; i < std::min(window, w.samples.size()); i++)
+      early = std::max(early, std::abs(static_cast<int>(w.samples[i])));
+    EXPECT_GE(early, peak / 2) << name << " starts too softly";
+  }
+}
+
+TEST(DataSounds, TuneDecodesLoopsWithoutClickAndMatchesTheEffects) {
+  int channels = 0, rate = 0;
+  short* data = nullptr;
+  int frames = stb_vorbis_decode_filename("data/sfx/Playful.ogg", &channels, &rate, &data);
+  ASSERT_GT(frames, 0);
+  std::vector<short> s(data, data + static_cast<size_t>(frames) * channels);
+  std::free(data);
+  double seconds = static_cast<double>(frames) / rate;
+  EXPECT_TRUE(seconds >= 30 && seconds <= 90) << seconds;
+  // The seam: stepping from the last sample to the first is no bigger than the music's own
+  // ordinary steps.
+  for (int c = 0; c < channels; c++) {
+    std::vector<double> steps;
+    for (int i = 1; i < frames; i++)
+      steps.push_back(std::fabs(static_cast<double>(s[i * channels + c]) - s[(i - 1) * channels + c]));
+    std::nth_element(steps.begin(), steps.begin() + steps.size() * 99 / 100, steps.end());
+    double usual = steps[steps.size() * 99 / 100];
+    double seam = std::fabs(static_cast<double>(s[c]) - s[(frames - 1) * channels + c]);
+    EXPECT_LE(seam, usual) << "channel " << c;
+  }
+  // Loudness: within a few decibels of the effects' typical level.
+  std::vector<double> levels;
+  for (int cue : kCues) {
+    char name[32];
+    std::snprintf(name, sizeof name, "data/sfx/%03d.wav", cue);
+    Wav w;
+    ASSERT_TRUE(ReadWav(name, &w));
+    levels.push_back(Rms(w.samples, 0, w.samples.size()));
+  }
+  std::sort(levels.begin(), levels.end());
+  double tune = 20 * std::log10(Rms(s, 0, s.size()) / levels[levels.size() / 2]);
+  EXPECT_LT(std::fabs(tune), 6.0) << "tune is " << tune << " dB from the median effect";
+}
+
+}  // namespace
