@@ -17,13 +17,13 @@
 
 namespace {
 
-struct ImageSpec {
+struct ImageLayout {
   const char* name;
   int frameW, frameH, frames;
 };
 
 // Frame sizes at 1x as the asset loader asks for them.
-const ImageSpec kImages[] = {
+const ImageLayout kImages[] = {
     {"gfx", 32, 32, 64},         {"BadgesA", 64, 64, 64},
     {"common/circle", 256, 256, 4}, {"fonts/shadow_editundo", 16, 16, 128},
     {"common/Testcard_Circle", 256, 256, 1}, {"common/TOVALogo", 256, 256, 1},
@@ -67,20 +67,20 @@ std::vector<double> Ink(const Pixels& p, int fx, int fy, int fw, int fh) {
 }
 
 TEST(DataImages, EveryImageIsItsFrameGridAtEachResolution) {
-  for (const ImageSpec& spec : kImages) {
+  for (const ImageLayout& layout : kImages) {
     int cols0 = 0, rows0 = 0;
     for (int r = 0; r < 3; r++) {
       int s = 1 << r;
-      std::string path = std::string("data/") + spec.name + kSuffix[r] + ".png";
+      std::string path = std::string("data/") + layout.name + kSuffix[r] + ".png";
       int w = 0, h = 0, n = 0;
       ASSERT_TRUE(stbi_info(path.c_str(), &w, &h, &n)) << path;
-      int fw = spec.frameW * s, fh = spec.frameH * s;
+      int fw = layout.frameW * s, fh = layout.frameH * s;
       EXPECT_EQ(w % fw, 0) << path;
       EXPECT_EQ(h % fh, 0) << path;
       int cols = w / fw, rows = h / fh;
       // The loader walks the frames row by row; they must all fit and no row may be spare.
-      EXPECT_GE(cols * rows, spec.frames) << path;
-      EXPECT_LT(cols * (rows - 1), spec.frames) << path;
+      EXPECT_GE(cols * rows, layout.frames) << path;
+      EXPECT_LT(cols * (rows - 1), layout.frames) << path;
       if (r == 0) {
         cols0 = cols;
         rows0 = rows;
