@@ -102,16 +102,4 @@ TEST(DataBuffer, CopiesBetweenAndWithinBuffers) {
   EXPECT_EQ(Bytes(a), (std::vector<int>{2, 3, 4, 3, 4}));
 }
 
-TEST(DataBuffer, BlocksAreHeldOnce) {
-  KxDataBuffer raw;
-  EXPECT_FALSE(raw._New(-1));
-  EXPECT_TRUE(raw._New(0));
-  EXPECT_FALSE(raw._New(8));
-  raw.Discard();
-  EXPECT_EQ(raw.m_bytes, nullptr);
-  EXPECT_EQ(raw.m_length, 0);
-  EXPECT_TRUE(raw._New(8));
-  EXPECT_EQ(raw.m_length, 8);
-}
-
 }  // namespace

@@ -71,9 +71,9 @@ class HttpTest : public ::testing::Test {
   CountingRequest* request = nullptr;
 };
 
-std::vector<std::string> OneBytePerPiece(const std::string& text) {
+std::vector<std::string> Pieces(const std::string& text, size_t size) {
   std::vector<std::string> pieces;
-  for (char c : text) pieces.push_back(std::string(1, c));
+  for (size_t at = 0; at < text.size(); at += size) pieces.push_back(text.substr(at, size));
   return pieces;
 }
 
@@ -90,14 +90,19 @@ TEST_F(HttpTest, WholeAndBytewiseResponsesGiveTheSameResult) {
   EXPECT_EQ(whole.Requests()[0],
             "GET /a/b?x=1&y=2#frag HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
 
-  LoopbackServer bytewise(OneBytePerPiece(kHello), 1, 2);
-  recorder->calls = 0;
-  request->receives = 0;
-  Get(bytewise, "/");
-  EXPECT_EQ(request->p_Status(), 200);
-  EXPECT_EQ(request->p_ResponseText().ToUtf8(), "hello");
-  EXPECT_GT(request->receives, 5);
-  ExpectFinishedOnceOnMain();
+  // Single bytes, and pieces that end a line and start the next one.
+  for (size_t size : {1, 7}) {
+    SCOPED_TRACE(size);
+    LoopbackServer pieces(Pieces(kHello, size), 1, 2);
+    recorder->calls = 0;
+    request->receives = 0;
+    Get(pieces, "/");
+    EXPECT_EQ(request->p_Status(), 200);
+    EXPECT_EQ(request->p_ResponseText().ToUtf8(), "hello");
+    EXPECT_EQ(request->m_lines->p_Join(String("|")).ToUtf8(), "HTTP/1.0 200 OK|Server: loop");
+    EXPECT_GT(request->receives, 4);
+    ExpectFinishedOnceOnMain();
+  }
 }
 
 TEST_F(HttpTest, UnusableResponsesEndWithoutStatus) {

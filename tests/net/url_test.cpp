@@ -50,13 +50,4 @@ TEST(Url, SeparatorsCountOnlyInTheirOwnPart) {
   ExpectParts("h:web?q", {"http", "", "", "h", 0, "/", "q", "", "/?q"});
 }
 
-TEST(Url, ReparsingForgetsThePreviousUrl) {
-  c_Url* url = (new c_Url)->m_new(String("u:p@a:81/x?q#f"), String("ftp"), 21);
-  url->p_Set2(String("b"));
-  EXPECT_EQ(url->m_scheme.ToUtf8(), "ftp");
-  EXPECT_EQ(url->m_username.Length() + url->m_password.Length(), 0);
-  EXPECT_EQ(url->p_Port(), 21);
-  EXPECT_EQ(url->p_FullPath().ToUtf8(), "/");
-}
-
 }  // namespace
