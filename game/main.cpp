@@ -1,0 +1,26 @@
+// The program: the host's entry brings everything up and runs the loop; kxInit sets every
+// module's globals and kxMain creates the application.
+#include "app/app.h"
+#include "game/blank_app.h"
+#include "game/shell/globals.h"
+#include "host/vantorgame.h"
+#include "net/asyncevent.h"
+
+// The runtime modules come first: the game's globals may rely on them.
+void kxInit() {
+  kx_app_Init();
+  kx_graphics_Init();
+  kx_audio_Init();
+  kx_input_Init();
+  kx_asyncevent_Init();
+  kx_Skarblit_Init();
+}
+
+int kxMain() {
+  (new c_BlankApp)->m_new();
+  return 0;
+}
+
+int main(int argc, char** argv) {
+  return KxVantorGame::Main(argc, const_cast<const char**>(argv));
+}
