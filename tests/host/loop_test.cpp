@@ -361,3 +361,60 @@ TEST_F(JoystickTest, EighteenButtonsFourAxesTakeTheRightVerticalFromAxisTwo) {
 }
 
 }  // namespace
+
+namespace {
+
+bool watchedDestroyed = false;
+
+class Watched : public KxGameDelegate {
+ public:
+  ~Watched() override { watchedDestroyed = true; }
+};
+
+// Ends a collector cycle through the host's step, then allocates enough to destroy whatever
+// the cycle found unreachable.
+void CycleAndSweep(KxGame& host) {
+  gc_ext_malloced(gc_cycle_bytes + 1);
+  host.gc_collect();
+  gc_ext_malloced(gc_cycle_bytes + 1);
+  host.gc_collect();
+  Array<int> big(1 << 18);
+  EXPECT_EQ(big.Length(), 1 << 18);
+}
+
+TEST(HostCollector, TheDelegateLivesAsLongAsTheHostHoldsIt) {
+  KxGame host;
+  watchedDestroyed = false;
+  host.SetDelegate(new Watched);
+  CycleAndSweep(host);
+  EXPECT_FALSE(watchedDestroyed);
+  host.SetDelegate(nullptr);
+  CycleAndSweep(host);
+  EXPECT_TRUE(watchedDestroyed);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HostClock, GetDateFillsAsFarAsTheArrayReaches) {
+  KxGame host;
+  Array<int> date(8);
+  date[7] = -5;
+  host.GetDate(date);
+  EXPECT_GE(date[0], 2024);
+  EXPECT_GE(date[1], 1);
+  EXPECT_LE(date[1], 12);
+  EXPECT_GE(date[2], 1);
+  EXPECT_LE(date[2], 31);
+  EXPECT_LE(date[3], 23);
+  EXPECT_LE(date[5], 60);
+  EXPECT_EQ(date[6], 0);
+  EXPECT_EQ(date[7], -5);
+  Array<int> two(2);
+  host.GetDate(two);
+  EXPECT_EQ(two[0], date[0]);
+  host.GetDate(Array<int>());
+}
+
+}  // namespace
