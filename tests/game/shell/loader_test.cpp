@@ -1,0 +1,92 @@
+// The asset loader: its 29 steps, the resolution chosen by the window, the slot tables, the
+// logo sound played once per run, and missing files.
+#include "tests/game/shell/shell_fixture.h"
+
+namespace shelltest {
+namespace {
+
+class LoaderTest : public ShellTest {
+ protected:
+  // Creates the game in a window of the given size and loads everything.
+  int CreateAndLoad(int w, int h) {
+    Resize(w, h);
+    Create();
+    return LoadAll();
+  }
+  std::vector<int> Info(int slot) {
+    return {app->m_imageInfo[slot * 3], app->m_imageInfo[slot * 3 + 1],
+            app->m_imageInfo[slot * 3 + 2]};
+  }
+};
+
+TEST_F(LoaderTest, TwentyNineStepsFillEverySlot) {
+  EXPECT_EQ(CreateAndLoad(640, 480), 29);
+  EXPECT_EQ(app->m_loading, 0);
+  for (int slot : {1, 80, 85, 90, 91, 93, 94, 95, 96, 97, 98, 99}) {
+    EXPECT_NE(app->m_images[slot], nullptr) << slot;
+  }
+  for (int cue : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 95, 96, 98, 99}) {
+    EXPECT_NE(app->m_sounds[cue], nullptr) << cue;
+  }
+  EXPECT_EQ(app->m_font, 90);
+  // The loading screen was recorded by the last step: clear colour (40, 40, 80).
+  EXPECT_EQ(app->m_clsBlue, 80.0f);
+  EXPECT_GT(app->m_drawCount, 0);
+}
+
+TEST_F(LoaderTest, ResolutionFollowsTheWindow) {
+  struct Case {
+    int w, h, scale, menuCell;
+  } cases[] = {{630, 630, 1, 256}, {640, 480, 2, 512}, {1280, 720, 4, 1024}};
+  for (const Case& c : cases) {
+    kx_app__app = nullptr;
+    CreateAndLoad(c.w, c.h);
+    EXPECT_EQ(app->m_assetScale, c.scale) << c.w;
+    EXPECT_FLOAT_EQ(app->m_imageScale, 1.0f / c.scale);
+    EXPECT_EQ(Info(99), (std::vector<int>{c.menuCell, c.menuCell, 4}));
+    EXPECT_EQ(app->m_images[99]->m_width, c.menuCell);
+    EXPECT_EQ(Info(90), (std::vector<int>{7, 10, 128}));  // the font keeps its metrics
+    EXPECT_EQ(app->m_images[90]->m_width, 16 * c.scale);
+    EXPECT_EQ(Info(96), (std::vector<int>{8 * c.scale, 8 * c.scale, 256}));
+  }
+}
+
+TEST_F(LoaderTest, LogoSoundPlaysOncePerRun) {
+  CreateAndLoad(640, 480);
+  EXPECT_EQ(audio->Count("play"), 1);
+  EXPECT_EQ(app->m_jinglePlayed, 1);
+  app->p_Reload();
+  LoadAll();
+  EXPECT_EQ(audio->Count("play"), 1);
+}
+
+TEST_F(LoaderTest, AMissingFileLeavesItsSlotEmptyAndLoadingGoesOn) {
+  host->missing.insert("/gfx-hd.png");
+  EXPECT_EQ(CreateAndLoad(640, 480), 29);
+  EXPECT_EQ(app->m_images[1], nullptr);
+  EXPECT_EQ(Info(1), (std::vector<int>{64, 64, 64}));
+  EXPECT_NE(app->m_sounds[13], nullptr);
+  // A reload empties the slot before loading, so an earlier picture does not linger.
+  host->missing.clear();
+  app->p_Reload();
+  LoadAll();
+  EXPECT_NE(app->m_images[1], nullptr);
+  host->missing.insert("/gfx-hd.png");
+  app->p_Reload();
+  LoadAll();
+  EXPECT_EQ(app->m_images[1], nullptr);
+}
+
+TEST_F(LoaderTest, AResizedWindowReloadsAtTheNewResolution) {
+  CreateAndLoad(640, 480);
+  Render();
+  Resize(1280, 720);
+  Render();
+  EXPECT_EQ(app->m_loading, 1);
+  EXPECT_EQ(LoadAll(), 29);
+  EXPECT_EQ(app->m_assetScale, 4);
+  EXPECT_EQ(app->m_images[1]->m_width, 128);
+}
+
+}  // namespace
+}  // namespace shelltest

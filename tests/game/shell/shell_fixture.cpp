@@ -1,0 +1,170 @@
+// The windowless stand-in world of shell_fixture.h.
+#include "tests/game/shell/shell_fixture.h"
+
+#include <cstdlib>
+#include <sstream>
+
+#include "net/asyncevent.h"
+
+namespace shelltest {
+
+bool TestHost::IsMissing(const String& path) const {
+  std::string p = path.ToUtf8();
+  for (const std::string& m : missing) {
+    if (p.size() >= m.size() && p.compare(p.size() - m.size(), m.size(), m) == 0) return true;
+  }
+  return false;
+}
+
+unsigned char* TestHost::LoadImageData(String path, int* w, int* h, int* d) {
+  if (IsMissing(path)) return nullptr;
+  return KxGlfwGame::LoadImageData(path, w, h, d);
+}
+
+static std::string Format(const char* what, int channel, float value) {
+  std::ostringstream s;
+  s << what << ' ' << channel << ' ' << value;
+  return s.str();
+}
+
+gxtkSample* FakeAudio::LoadSample(String path) {
+  log.push_back("load " + path.ToUtf8());
+  FILE* file = KxGame::_game->OpenFile(path, String("rb"));
+  if (!file) return nullptr;
+  std::fclose(file);
+  return new gxtkSample;
+}
+
+int FakeAudio::PlaySample(gxtkSample*, int channel, int flags) {
+  log.push_back(Format("play", channel, static_cast<float>(flags)));
+  return 0;
+}
+int FakeAudio::StopChannel(int channel) {
+  log.push_back(Format("stop", channel, 0));
+  return 0;
+}
+int FakeAudio::SetVolume(int channel, float volume) {
+  log.push_back(Format("volume", channel, volume));
+  return 0;
+}
+int FakeAudio::SetPan(int channel, float pan) {
+  log.push_back(Format("pan", channel, pan));
+  return 0;
+}
+int FakeAudio::SetRate(int channel, float rate) {
+  log.push_back(Format("rate", channel, rate));
+  return 0;
+}
+int FakeAudio::PlayMusic(String path, int flags) {
+  log.push_back("music " + path.ToUtf8() + " " + std::to_string(flags));
+  return 0;
+}
+int FakeAudio::StopMusic() {
+  log.push_back("stopmusic");
+  return 0;
+}
+int FakeAudio::PauseMusic() {
+  log.push_back("pausemusic");
+  return 0;
+}
+int FakeAudio::ResumeMusic() {
+  log.push_back("resumemusic");
+  return 0;
+}
+int FakeAudio::Count(const std::string& prefix) const {
+  int n = 0;
+  for (const std::string& entry : log) n += entry.compare(0, prefix.size(), prefix) == 0;
+  return n;
+}
+
+// The runtime modules' globals are set up once per process, as the program's start-up does.
+static void InitOnce(TestHost* host) {
+  static bool done = false;
+  KxGame::_game = host;
+  KxGlfwGame::_glfwGame = host;
+  if (!done) {
+    // No sound hardware is touched by the audio device the fake derives from.
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    kx_app_Init();
+    kx_graphics_Init();
+    kx_audio_Init();
+    kx_input_Init();
+    kx_asyncevent_Init();
+    kx_Skarblit_Init();
+    done = true;
+  }
+  kx_app__game = host;
+}
+
+void ShellTest::SetUp() {
+  glfw2::Install(&glfw);
+  host = new TestHost;
+  InitOnce(host);
+  kx_Skarblit_DebugMode = 0;
+  kx_Skarblit_iCadeControls = 0;
+  kx_Skarblit_overscan = 0;
+  kx_Skarblit_jscrw = 640;
+  kx_Skarblit_jscrh = 480;
+  host->MarkStarted();
+  graphics = new FakeGraphics;
+  kx_graphics_SetGraphicsDevice(graphics);
+  // One audio device for the whole run, as in the program: each one opens an OpenAL device.
+  static FakeAudio* sharedAudio = new FakeAudio;
+  audio = sharedAudio;
+  audio->log.clear();
+  kx_audio_SetAudioDevice(audio);
+  input = (new c_InputDevice)->m_new();
+  kx_input_SetInputDevice(input);
+  kx_app__app = nullptr;
+  kx_app__devWidth = kx_app__devHeight = 0;
+}
+
+void ShellTest::TearDown() {
+  kx_app__app = nullptr;
+  kx_app__delegate = nullptr;
+  KxGame::_game = nullptr;
+  KxGlfwGame::_glfwGame = nullptr;
+  glfw2::Install(nullptr);
+  delete host;
+}
+
+void ShellTest::Create() {
+  app = (new c_MyApp)->m_new();
+  // The delegate's devices, as its start would have set them.
+  gc_assign(kx_app__delegate->m_graphics, graphics);
+  gc_assign(kx_app__delegate->m_audio, audio);
+  gc_assign(kx_app__delegate->m_input, input);
+  kx_app_ValidateDeviceWindow(false);
+  app->p_OnCreate();
+}
+
+void ShellTest::Update() {
+  glfw.time += 1.0 / 60;
+  host->UpdateGame();
+}
+
+void ShellTest::Render() {
+  kx_app_ValidateDeviceWindow(true);
+  kx_graphics_BeginRender();
+  app->p_OnRender();
+  kx_graphics_EndRender();
+}
+
+int ShellTest::LoadAll() {
+  int updates = 0;
+  while (app->m_loading > 0 && updates < 100) {
+    Update();
+    ++updates;
+  }
+  return updates;
+}
+
+std::vector<std::vector<float>> ShellTest::Records() const {
+  std::vector<std::vector<float>> result;
+  for (int i = 0; i < app->m_drawCount; i += 15) {
+    result.emplace_back(app->m_drawList.Data() + i, app->m_drawList.Data() + i + 15);
+  }
+  return result;
+}
+
+}  // namespace shelltest

@@ -1,0 +1,72 @@
+// Sound cues on the 24-position channel ring, and the sound modes gating effects and the tune.
+#include "tests/game/shell/shell_fixture.h"
+
+namespace shelltest {
+namespace {
+
+class SoundCuesTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    Create();
+    gc_assign(app->m_sounds[5], (new c_Sound)->m_new(new gxtkSample));
+    audio->log.clear();
+  }
+};
+
+TEST_F(SoundCuesTest, CuesCycleTheRingAndEmptySlotsStillTakeTheirTurn) {
+  app->m_settings[5] = 1;
+  for (int i = 0; i < 25; ++i) app->p_PlaySFX(5, 1.5f, 0.5f, -1);
+  EXPECT_EQ(audio->Count("play"), 25);
+  std::vector<std::string> expected = {"stop 1 0", "play 1 0", "rate 1 1.5", "volume 1 0.5",
+                                       "pan 1 -1"};
+  EXPECT_EQ(std::vector<std::string>(audio->log.begin(), audio->log.begin() + 5), expected);
+  EXPECT_EQ(audio->log[23 * 5], "stop 0 0");   // the 24th cue wraps to position 0
+  EXPECT_EQ(audio->log[24 * 5], "stop 1 0");   // the 25th cuts off the first
+  EXPECT_EQ(app->m_sfxCursor, 1);
+  // Slot 42 is empty: the ring moves on and the channel is stopped and set, with defaults.
+  audio->log.clear();
+  app->p_PlaySFX(42, 0.8f);
+  EXPECT_EQ(audio->log, (std::vector<std::string>{"stop 2 0", "rate 2 0.8", "volume 2 1",
+                                                  "pan 2 0"}));
+  app->p_PlaySFX(1000, 1);  // no such slot at all
+  EXPECT_EQ(app->m_sfxCursor, 3);
+}
+
+TEST_F(SoundCuesTest, SoundModesGateEffectsAndTheTune) {
+  app->m_settings[5] = 3;  // music only
+  app->p_PlaySFX(5, 1);
+  EXPECT_TRUE(audio->log.empty());
+  EXPECT_EQ(app->m_sfxCursor, 0);
+  app->p_PlayTune(String("Playful"), 1);
+  EXPECT_EQ(audio->log, (std::vector<std::string>{"music vantor://data/sfx/Playful.ogg 1"}));
+  EXPECT_EQ(app->m_musicOn, 1);
+
+  app->m_settings[5] = 2;  // effects only: a new tune only stops the running one
+  audio->log.clear();
+  app->p_PlayTune(String("Playful"), 1);
+  EXPECT_EQ(audio->log, (std::vector<std::string>{"stopmusic"}));
+  EXPECT_EQ(app->m_musicOn, 0);
+  app->p_PlaySFX(5, 1);
+  EXPECT_EQ(audio->Count("play"), 1);
+
+  app->m_settings[5] = 0;
+  audio->log.clear();
+  app->p_PlaySFX(5, 1);
+  app->p_PlayTune(String("Playful"), 1);
+  EXPECT_TRUE(audio->log.empty());
+}
+
+TEST_F(SoundCuesTest, CueFileNamesHaveThreeDigits) {
+  app->p_LoadSFX(7);
+  app->p_LoadSFX(42);
+  app->p_LoadSFX(-1);
+  app->p_LoadSFX(100);
+  EXPECT_EQ(audio->log, (std::vector<std::string>{"load vantor://data/sfx/007.wav",
+                                                  "load vantor://data/sfx/042.wav"}));
+  EXPECT_NE(app->m_sounds[7], nullptr);
+  EXPECT_EQ(app->m_sounds[42], nullptr);  // no such file
+}
+
+}  // namespace
+}  // namespace shelltest

@@ -1,0 +1,146 @@
+// Text layout into glyph records, the number formatter and the pointer hit tests.
+#include "tests/game/shell/shell_fixture.h"
+
+namespace shelltest {
+namespace {
+
+class TextTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    Create();
+    app->m_font = 90;
+    app->m_imageInfo[270] = 7;  // advance
+    app->m_imageInfo[271] = 10;  // line height
+    app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
+  }
+  // (frame, x, y) of every glyph record.
+  std::vector<std::vector<float>> Glyphs() {
+    std::vector<std::vector<float>> g;
+    for (const auto& r : Records()) g.push_back({r[6], r[1], r[2]});
+    return g;
+  }
+  void Text(const char* text, float ax, float ay) {
+    app->p_Text(100, 200, String::FromUtf8(text), ax, ay, 0);
+  }
+  void PointerAt(int x, int y) {
+    app->m_pointerCount = 1;
+    app->m_touchDown[0] = 1;
+    app->m_touchX[0] = x;
+    app->m_touchY[0] = y;
+  }
+};
+
+TEST_F(TextTest, PrefixedSpaceAndAlignment) {
+  Text("", 1, 1);
+  EXPECT_EQ(app->m_drawCount, 0);
+  // One letter centred: the unseen space takes the first cell, so "A" sits half a cell right.
+  Text("A", 1, 1);
+  EXPECT_EQ(Glyphs(), (std::vector<std::vector<float>>{{33, 103.5f, 200}}));
+  app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
+  // Left and top: glyph centres half a line below y, one cell in from x.
+  Text("AB", 0, 0);
+  EXPECT_EQ(Glyphs(), (std::vector<std::vector<float>>{{33, 107, 205}, {34, 114, 205}}));
+  app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
+  // Right and bottom, at double size: the last glyph's centre is on x.
+  app->p_SetSize(2);
+  Text("AB", 2, 2);
+  EXPECT_EQ(Glyphs(), (std::vector<std::vector<float>>{{33, 86, 190}, {34, 100, 190}}));
+}
+
+TEST_F(TextTest, SpacingTableAndLineBreak) {
+  // w widens by 2, i narrows by 3, n by 1.
+  Text("wiA", 0, 1);
+  EXPECT_EQ(Glyphs(), (std::vector<std::vector<float>>{{87, 107, 200}, {73, 116, 200},
+                                                       {33, 120, 200}}));
+  app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
+  // The second line starts one cell in from the line start, one line height down.
+  Text("AB\\nC", 0, 1);
+  EXPECT_EQ(Glyphs(), (std::vector<std::vector<float>>{{33, 107, 200}, {34, 114, 200},
+                                                       {35, 107, 210}}));
+  app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
+  // Centred text measures the backslash and the n as ordinary characters (7 + 6).
+  Text("A\\nB", 1, 1);
+  int width = 7 + 7 + 7 + 6;
+  EXPECT_FLOAT_EQ(Records()[0][1], 100 - width / 2.0f + 7);
+}
+
+TEST_F(TextTest, EscapesPickKeyboardOrPadPictures) {
+  // Any other letter stands for its own code; shifted to 136 it has no frame.
+  app->m_inputStyle = 0;
+  Text("\xC2\xACJ\xC2\xACx", 0, 1);
+  app->m_inputStyle = 1;
+  Text("\xC2\xACU", 0, 1);
+  auto g = Glyphs();
+  ASSERT_EQ(g.size(), 2u);
+  EXPECT_EQ(g[0][0], 112);
+  EXPECT_EQ(g[1][0], 100);
+  // The pad picture U is 6 wider than a cell: the next glyph would start 13 further on.
+  app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
+  Text("\xC2\xACUA", 0, 1);
+  EXPECT_EQ(Glyphs()[1][1], 107 + 13);
+  // A lone escape at the end draws nothing and reads nothing past the text.
+  app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
+  Text("\xC2\xAC", 0, 1);
+  EXPECT_EQ(app->m_drawCount, 0);
+}
+
+TEST_F(TextTest, RotatedTextRunsAlongItsBaseline) {
+  app->p_SetRot(90);
+  Text("AB", 0, 1);
+  auto g = Glyphs();
+  EXPECT_NEAR(g[0][1], 100, 1e-4);
+  EXPECT_NEAR(g[0][2], 207, 1e-4);
+  EXPECT_NEAR(g[1][2], 214, 1e-4);
+}
+
+TEST_F(TextTest, RightAlignedNumbers) {
+  EXPECT_EQ(app->p_rstr(4, 7, String("0")).ToUtf8(), "0007");
+  EXPECT_EQ(app->p_rstr(2, 12345, String(" ")).ToUtf8(), "45");
+  EXPECT_EQ(app->p_rstr(8, 0, String("0")).ToUtf8(), "00000000");
+  EXPECT_EQ(app->p_rstr(5, -42, String("ab")).ToUtf8(), "ab-42");
+  EXPECT_EQ(app->p_rstr(0, 42, String("0")).ToUtf8(), "");
+}
+
+TEST_F(TextTest, HitTests) {
+  EXPECT_EQ(app->p_Touch(10, 10, 20, 20), 0);
+  PointerAt(41, 41);
+  EXPECT_EQ(app->p_Touch(10, 10, 20, 20), 1);
+  EXPECT_EQ(Records().back()[0], -3717.0f);  // the touch area is drawn
+  PointerAt(4, 4);
+  EXPECT_EQ(app->p_Touch(10, 10, 20, 20), 0);
+
+  app->m_imageInfo[97 * 3] = 32;
+  app->m_imageInfo[97 * 3 + 1] = 32;
+  app->m_imageScale = 0.5f;
+  app->p_SetSize(2);
+  PointerAt(115, 100);
+  EXPECT_EQ(app->p_Button(97, 100, 100, 0), 1);
+  EXPECT_EQ(app->m_buttonHit, 1);
+  PointerAt(116, 100);
+  EXPECT_EQ(app->p_Button(97, 100, 100, 0), 0);
+  EXPECT_EQ(app->m_buttonHit, 0);
+  // Released points do not hit, even when a position lies inside.
+  PointerAt(100, 100);
+  app->m_pointerCount = 0;
+  EXPECT_EQ(app->p_Button(97, 100, 100, 0), 0);
+  EXPECT_EQ(app->p_Button0(97, 100, 100, 0), 0);
+  app->m_pointerCount = 1;
+  app->m_touchDown[0] = 0;
+  app->m_touchDown[3] = 1;
+  app->m_touchX[3] = 100;
+  app->m_touchY[3] = 100;
+  EXPECT_EQ(app->p_Button0(97, 100, 100, 0), 0);
+  EXPECT_EQ(app->p_Button(97, 100, 100, 0), 1);
+
+  PointerAt(50, 50);
+  EXPECT_EQ(app->p_MouseIn(40, 40, 10, 11), 0);
+  EXPECT_EQ(app->p_MouseIn(40, 40, 11, 11), 1);
+  EXPECT_EQ(app->p_MouseIn_Centered(45, 45, 12, 12), 1);
+  EXPECT_EQ(app->p_MouseIn_Centered(44, 45, 12, 12), 0);
+  EXPECT_EQ(app->p_MouseIn_Radius(47, 46, 6, 8), 1);  // 3^2 + 4^2 <= 3^2 + 4^2
+  EXPECT_EQ(app->p_MouseIn_Radius(47, 45, 6, 8), 0);
+}
+
+}  // namespace
+}  // namespace shelltest
