@@ -83,6 +83,13 @@ TEST(ErrorPath, UncaughtExceptionReport) {
   EXPECT_EQ(r.status, 255);
 }
 
+TEST(ErrorPath, ArrayLengthBeyondTheHeapIsAFatalErrorNotAnOverflow) {
+  kxtest::ProcessResult r = RunChild({"huge", "2147483647"}, "", true);
+  EXPECT_EQ(r.out, "Vantor Runtime Error : Array length out of range\n\n");
+  EXPECT_EQ(r.status, 255);
+  EXPECT_EQ(RunChild({"huge", "-5"}, "", true).status, 0);
+}
+
 TEST(Logging, PrintEncodesEachUnitAsUtf8) {
   kxtest::ProcessResult r = RunChild({"print"}, "", true);
   EXPECT_EQ(r.out, "A\xc3\xa9\xe2\x82\xac\nlog\n");

@@ -1,6 +1,7 @@
 // A small program for the error-path tests: does one thing named by its argument and lets the
 // runtime end the process.
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 
 #include "runtime/runtime.h"
@@ -16,6 +17,7 @@ int main(int argc, const char** argv) {
     return 0;
   }
   if (!std::strcmp(mode, "die")) kxDie();
+  if (!std::strcmp(mode, "huge")) return Array<int>(argc > 2 ? std::atoi(argv[2]) : 0).Length();
   if (!std::strcmp(mode, "fpe")) std::raise(SIGFPE);
   if (!std::strcmp(mode, "stop")) {
     kxDebugStop();
