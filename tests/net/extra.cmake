@@ -14,7 +14,6 @@ if(NOT KX_SANITIZE AND NOT KX_TSAN)
     ${CMAKE_SOURCE_DIR}/net/*.cpp)
   list(FILTER tsan_srcs EXCLUDE REGEX "/main\\.cpp$")
   add_executable(test_net_tsan ${tsan_srcs}
-    ${CMAKE_CURRENT_SOURCE_DIR}/net/loopback.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/net/http_test.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/net/queue_test.cpp)
   # Warnings are judged by the normal build; other modules' sources must not fail here over

@@ -93,14 +93,14 @@ TEST_F(HttpTest, WholeAndBytewiseResponsesGiveTheSameResult) {
   // Single bytes, and pieces that end a line and start the next one.
   for (size_t size : {1, 7}) {
     SCOPED_TRACE(size);
-    LoopbackServer pieces(Pieces(kHello, size), 1, 2);
+    LoopbackServer pieces(Pieces(kHello, size), 1, 5);
     recorder->calls = 0;
     request->receives = 0;
     Get(pieces, "/");
     EXPECT_EQ(request->p_Status(), 200);
     EXPECT_EQ(request->p_ResponseText().ToUtf8(), "hello");
     EXPECT_EQ(request->m_lines->p_Join(String("|")).ToUtf8(), "HTTP/1.0 200 OK|Server: loop");
-    EXPECT_GT(request->receives, 4);
+    EXPECT_GT(request->receives, 2);  // the pieces did arrive apart
     ExpectFinishedOnceOnMain();
   }
 }
