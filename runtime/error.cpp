@@ -20,29 +20,10 @@ int dbg_stepmode = 0;
 
 namespace {
 
-// Reused for every line so logging does not allocate once the buffer has grown.
-std::string& PrintBuffer() {
-  static std::string buffer;
-  return buffer;
-}
-
+// Reused for every line so standard error output does not allocate once it has grown.
 std::string& ErrorBuffer() {
   static std::string buffer;
   return buffer;
-}
-
-// Each unit on its own; surrogate pairs are written as two three-byte sequences.
-void AppendUtf8(std::string& out, Char c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 // True when `address` is a managed object on one of the collector's live lists.
@@ -69,9 +50,7 @@ void PrintObject(const char* rest) {
 }  // namespace
 
 void kxPrint(const String& text) {
-  std::string& out = PrintBuffer();
-  out.clear();
-  for (int i = 0; i < text.Length(); ++i) AppendUtf8(out, text[i]);
+  std::string out = text.ToUtf8Units();
   out += '\n';
   std::fwrite(out.data(), 1, out.size(), stdout);
   std::fflush(stdout);

@@ -79,7 +79,11 @@ class String {
   String Trim() const;
   int ToInt() const;
   float ToFloat() const;
+  // UTF-8 with surrogate pairs combined, for file names and system calls.
   std::string ToUtf8() const;
+  // UTF-8 of each unit on its own (pairs become two three-byte sequences), as log lines and
+  // the state file are written.
+  std::string ToUtf8Units() const;
 
  private:
   explicit String(Rep* rep) : rep_(rep) {}

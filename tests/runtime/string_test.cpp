@@ -114,6 +114,7 @@ TEST(StringTest, ConstructionFromBytesAndUtf8) {
   EXPECT_EQ(text, Units({0x41, 0xE9, 0x20AC, 0xD83D, 0xDE00}));
   EXPECT_EQ(text.ToUtf8(), "A\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
   EXPECT_EQ(String::FromUtf8("a\xffz"), Units({'a', 0xFF, 'z'}));
+  EXPECT_EQ(Units({0xD83D, 0xDE00}).ToUtf8Units(), "\xed\xa0\xbd\xed\xb8\x80");
 }
 
 TEST(StringTest, SearchingAndCaseAndTrim) {
