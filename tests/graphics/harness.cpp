@@ -4,6 +4,7 @@
 #include <stb/stb_image_write.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "host/glfwgame.h"
 #include "tests/support/xvfb.h"
@@ -11,76 +12,63 @@
 namespace gfxtest {
 namespace {
 
-GlRecorder* recorder = nullptr;
+GlRecorder* rec = nullptr;
+bool refusedPending = false;
+const KxGlApi& Driver() { return kx_graphics_DriverGl(); }
 
-void RecordDrawArrays(GLenum mode, GLint first, GLsizei count) {
-  recorder->draws.push_back({mode, first, count, false});
-  kx_graphics_DriverGl().DrawArrays(mode, first, count);
+void DrawArrays(GLenum mode, GLint first, GLsizei count) {
+  rec->draws.push_back({mode, first, count});
+  Driver().DrawArrays(mode, first, count);
 }
-
-void RecordDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices) {
-  recorder->draws.push_back({mode, 0, count, true});
-  kx_graphics_DriverGl().DrawElements(mode, count, type, indices);
+void DrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices) {
+  rec->draws.push_back({mode, 0, count});
+  Driver().DrawElements(mode, count, type, indices);
 }
-
-void RecordGenTextures(GLsizei n, GLuint* names) {
-  recorder->generated += n;
-  kx_graphics_DriverGl().GenTextures(n, names);
+void GenTextures(GLsizei n, GLuint* names) {
+  rec->generated += n;
+  Driver().GenTextures(n, names);
 }
-
-void RecordDeleteTextures(GLsizei n, const GLuint* names) {
-  recorder->deleted.insert(recorder->deleted.end(), names, names + n);
-  kx_graphics_DriverGl().DeleteTextures(n, names);
+void DeleteTextures(GLsizei n, const GLuint* names) {
+  rec->deleted.insert(rec->deleted.end(), names, names + n);
+  Driver().DeleteTextures(n, names);
 }
-
-void RecordTexImage2D(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h,
-                      GLint border, GLenum format, GLenum type, const void* pixels) {
-  recorder->texImageSizes.push_back({w, h});
-  if (recorder->refuseOddSizes && (w & (w - 1)) != 0) {
-    recorder->refusedPending = true;
-    return;
-  }
-  kx_graphics_DriverGl().TexImage2D(target, level, internal, w, h, border, format, type, pixels);
+void TexImage2D(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h, GLint border,
+                GLenum format, GLenum type, const void* pixels) {
+  rec->texSizes.push_back({w, h});
+  refusedPending = rec->refuseOddSizes && (w & (w - 1)) != 0;
+  if (!refusedPending) Driver().TexImage2D(target, level, internal, w, h, border, format, type, pixels);
 }
-
-GLenum RecordGetError() {
-  if (recorder->refusedPending) {
-    recorder->refusedPending = false;
-    return GL_INVALID_VALUE;
-  }
-  return kx_graphics_DriverGl().GetError();
-}
-
-std::string OutputPath(const std::string& name) {
-  return std::string(KX_BINARY_DIR) + "/tests/graphics_" + name;
+GLenum GetError() {
+  if (!refusedPending) return Driver().GetError();
+  refusedPending = false;
+  return GL_INVALID_VALUE;
 }
 
 }  // namespace
 
 GlRecorder::GlRecorder() {
-  recorder = this;
-  kx_graphics_gl.DrawArrays = RecordDrawArrays;
-  kx_graphics_gl.DrawElements = RecordDrawElements;
-  kx_graphics_gl.GenTextures = RecordGenTextures;
-  kx_graphics_gl.DeleteTextures = RecordDeleteTextures;
-  kx_graphics_gl.TexImage2D = RecordTexImage2D;
-  kx_graphics_gl.GetError = RecordGetError;
+  rec = this;
+  KxGlApi& gl = kx_graphics_gl;
+  gl.DrawArrays = DrawArrays;
+  gl.DrawElements = DrawElements;
+  gl.GenTextures = GenTextures;
+  gl.DeleteTextures = DeleteTextures;
+  gl.TexImage2D = TexImage2D;
+  gl.GetError = GetError;
 }
 
 GlRecorder::~GlRecorder() {
-  kx_graphics_gl = kx_graphics_DriverGl();
-  recorder = nullptr;
+  kx_graphics_gl = Driver();
+  rec = nullptr;
 }
 
 bool OpenWindow() {
   static kxtest::Xvfb* display = nullptr;
   if (display) return true;
   display = new kxtest::Xvfb;
-  if (!display->Start()) return false;
-  if (!glfw2::Current()->Init()) return false;
-  KxGlfwGame* host = new KxGlfwGame;
-  KxGame::_game = host;
-  KxGlfwGame::_glfwGame = host;
+  if (!display->Start() || !glfw2::Current()->Init()) return false;
+  KxGlfwGame::_glfwGame = new KxGlfwGame;
+  KxGame::_game = KxGlfwGame::_glfwGame;
   kx_graphics_Init();
   ReopenWindow();
   return true;
@@ -93,38 +81,44 @@ gxtkGraphics* NewFrame() {
   kx_graphics_SetGraphicsDevice(device);
   device->BeginRender();
   kx_graphics_BeginRender();
+  device->Cls(0, 0, 0);
   return device;
 }
 
-unsigned int Pixel(gxtkGraphics* device, int x, int y) {
+unsigned int Rgb(gxtkGraphics* device, int x, int y) {
   Array<int> pixel(1);
   device->ReadPixels(pixel, x, y, 1, 1, 0, 1);
-  return static_cast<unsigned int>(pixel[0]);
+  return static_cast<unsigned int>(pixel[0]) & 0xFFFFFF;
 }
 
-bool NearRgb(unsigned int argb, int r, int g, int b, int tolerance) {
-  auto near = [tolerance](unsigned int have, int want) {
-    int d = static_cast<int>(have & 0xff) - want;
-    return d >= -tolerance && d <= tolerance;
-  };
-  return near(argb >> 16, r) && near(argb >> 8, g) && near(argb, b);
+bool Near(unsigned int rgb, unsigned int want) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    if (std::abs(static_cast<int>((rgb >> shift) & 255) - static_cast<int>((want >> shift) & 255)) > 1) {
+      return false;
+    }
+  }
+  return true;
 }
 
-std::string WritePng(const std::string& name, int width, int height, int channels,
-                     const std::vector<unsigned char>& pixels) {
-  std::string path = OutputPath(name);
-  stbi_write_png(path.c_str(), width, height, channels, pixels.data(), width * channels);
-  return path;
-}
-
-std::string WriteBytes(const std::string& name, const std::string& bytes) {
-  std::string path = OutputPath(name);
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f) {
+std::string WriteFile(const std::string& name, const std::string& bytes) {
+  const std::string path = std::string(KX_BINARY_DIR) + "/tests/graphics_" + name;
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
   }
   return path;
+}
+
+std::string WritePng(const std::string& name, int width, int height, int channels,
+                     const std::vector<unsigned char>& pixels) {
+  const std::string path = WriteFile(name, "");
+  stbi_write_png(path.c_str(), width, height, channels, pixels.data(), width * channels);
+  return path;
+}
+
+gxtkSurface* Checker(gxtkGraphics* device) {
+  const std::vector<unsigned char> rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+  return device->LoadSurface(String(WritePng("checker.png", 2, 2, 3, rgb).c_str()));
 }
 
 }  // namespace gfxtest

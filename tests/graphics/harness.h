@@ -1,7 +1,8 @@
 // Shared set-up of the graphics tests: a private display with the host's window on it, a
-// recorder of the draw calls that pass the OpenGL seam, pixel read-back and PNG files.
+// recorder of the calls that pass the OpenGL seam, pixel read-back and picture files.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "graphics/gl.h"
@@ -9,45 +10,43 @@
 
 namespace gfxtest {
 
-// Starts Xvfb and opens a 640x480 window through the host once per program; false when the
-// display could not be started.
+// Starts Xvfb and opens the 640x480 window through the host, once per program; false when
+// the display could not be started.
 bool OpenWindow();
 // Opens the window again (a new OpenGL context), as the full-screen toggle does.
 void ReopenWindow();
-// A device with its frame begun, white and opaque, and the graphics context reset on it.
+// A new device with its frame and the context's frame begun, cleared to black.
 gxtkGraphics* NewFrame();
 
 struct DrawCall {
   GLenum mode;
   int first;
-  int count;  // vertices, or indices for indexed draws
-  bool indexed;
+  int count;  // vertices, or indices for the indexed quad draws
 };
 
-// Records the draw calls and texture calls made through the seam while it lives; each is
-// still forwarded to the driver unless `failTextureSize` makes the driver refuse it.
-class GlRecorder {
- public:
+// While alive, records what passes the seam (and still forwards it to the driver).
+struct GlRecorder {
   GlRecorder();
   ~GlRecorder();
   std::vector<DrawCall> draws;
-  std::vector<GLuint> deleted;
   int generated = 0;
-  std::vector<std::pair<int, int>> texImageSizes;
-  // When set, texture allocations whose width is not a power of two report GL_INVALID_VALUE.
+  std::vector<GLuint> deleted;
+  std::vector<std::pair<int, int>> texSizes;
+  // Texture allocations of a width that is not a power of two then fail with GL_INVALID_VALUE.
   bool refuseOddSizes = false;
-  bool refusedPending = false;
 };
 
-// The pixel at (x, y) (y down) of the frame buffer as 0xAARRGGBB, read through the device.
-unsigned int Pixel(gxtkGraphics* device, int x, int y);
-// Red, green and blue of a pixel, each within `tolerance` of the expectation.
-bool NearRgb(unsigned int argb, int r, int g, int b, int tolerance = 1);
+// The colour at (x, y) (y down) as 0xRRGGBB, read back through the device.
+unsigned int Rgb(gxtkGraphics* device, int x, int y);
+// Each channel of Rgb(...) within 1 of the expectation.
+bool Near(unsigned int rgb, unsigned int want);
 
-// Writes an image file of `channels` bytes per pixel under the build tree; returns its path.
+// A 2x2 surface loaded from a picture: red, green / blue, white.
+gxtkSurface* Checker(gxtkGraphics* device);
+
+// Writes bytes, or a PNG of `channels` bytes per pixel, under the build tree; returns the path.
+std::string WriteFile(const std::string& name, const std::string& bytes);
 std::string WritePng(const std::string& name, int width, int height, int channels,
                      const std::vector<unsigned char>& pixels);
-// Writes arbitrary bytes under the build tree; returns the path.
-std::string WriteBytes(const std::string& name, const std::string& bytes);
 
 }  // namespace gfxtest
