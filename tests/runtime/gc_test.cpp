@@ -40,7 +40,6 @@ struct TBase : Object {
     return canary == kAlive && id >= 0 && id < static_cast<int>(registry->address.size()) &&
            registry->address[id] == this && !registry->destroyed[id];
   }
-  virtual TBase* Edge(std::mt19937&) { return nullptr; }
 };
 
 // Small enough for the block cache.
@@ -55,84 +54,57 @@ struct TNode : TBase {
     gc_mark_q(b);
     gc_mark_q(arr);
   }
-  TBase* Edge(std::mt19937& rng) override {
-    int pick = static_cast<int>(rng() % 3);
-    if (pick == 0) return a;
-    if (pick == 1) return b;
-    return arr.Length() ? arr[static_cast<int>(rng() % arr.Length())] : nullptr;
-  }
 };
 
 const int kGlobals = 6;
 TBase* globals[kGlobals];
 Array<TBase*> globalArray;
 
+// Rewires the object graph only through what it can reach from the globals, like a program.
 class Mutator {
  public:
   explicit Mutator(unsigned seed) : rng_(seed) {}
 
-  // A random object the program can reach right now: a walk from a random root.
-  TBase* Reachable() {
-    TBase* at = Root();
-    for (int hops = static_cast<int>(rng_() % 5); at && hops > 0; --hops) {
-      EXPECT_TRUE(at->Sound());
-      TBase* next = at->Edge(rng_);
-      if (!next) break;
-      at = next;
-    }
-    if (at) {
-      EXPECT_TRUE(at->Sound());
-    }
-    return at;
-  }
-
-  TBase* Fresh() {
-    if (rng_() % 3 == 0) return new TLeaf;
-    TNode* node = new TNode;
-    if (rng_() % 4 == 0) gc_assign(node->arr, Array<TBase*>(1 + static_cast<int>(rng_() % 6)));
-    return node;
-  }
-
   void Mutate() {
-    int kind = static_cast<int>(rng_() % 10);
+    if (R(16) == 0) {
+      if (TNode* node = dynamic_cast<TNode*>(Reachable())) gc_assign(node->arr, Array<TBase*>(R(6)));
+      return;
+    }
+    int kind = R(10);
     TBase* value = kind < 4 ? Fresh() : (kind < 8 ? Reachable() : nullptr);
-    if (rng_() % 8 == 0) {
-      int slot = static_cast<int>(rng_() % (kGlobals + 1));
-      if (slot == kGlobals) {
-        gc_assign(globalArray[static_cast<int>(rng_() % globalArray.Length())], value);
-      } else {
-        gc_assign(globals[slot], value);
-      }
-      return;
-    }
     TNode* holder = dynamic_cast<TNode*>(Reachable());
-    if (!holder) {
-      gc_assign(globals[rng_() % kGlobals], value);
-      return;
-    }
-    switch (rng_() % 4) {
-      case 0:
-        gc_assign(holder->a, value);
-        break;
-      case 1:
-        gc_assign(holder->b, value);
-        break;
-      case 2:
-        if (holder->arr.Length()) {
-          gc_assign(holder->arr[static_cast<int>(rng_() % holder->arr.Length())], value);
-        }
-        break;
-      default:
-        if (rng_() % 4 == 0) gc_assign(holder->arr, Array<TBase*>(static_cast<int>(rng_() % 5)));
-        break;
-    }
+    gc_assign(*(holder && R(8) ? Field(holder) : RootSlot()), value);
   }
 
  private:
-  TBase* Root() {
-    int slot = static_cast<int>(rng_() % (kGlobals + 1));
-    if (slot < kGlobals) return globals[slot];
-    return globalArray[static_cast<int>(rng_() % globalArray.Length())];
+  int R(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
+
+  TBase** RootSlot() {
+    return R(4) ? &globals[R(kGlobals)] : &globalArray[R(globalArray.Length())];
+  }
+  TBase** Field(TNode* node) {
+    int pick = R(3);
+    if (pick == 2 && node->arr.Length()) return &node->arr[R(node->arr.Length())];
+    return pick == 0 ? &node->a : &node->b;
+  }
+  // A random object the program can reach right now: a short walk from a random root.
+  TBase* Reachable() {
+    TBase* at = *RootSlot();
+    for (int hops = R(5); hops > 0 && at; --hops) {
+      EXPECT_TRUE(at->Sound());
+      TNode* node = dynamic_cast<TNode*>(at);
+      TBase* next = node ? *Field(node) : nullptr;
+      if (!next) break;
+      at = next;
+    }
+    EXPECT_TRUE(!at || at->Sound());
+    return at;
+  }
+  TBase* Fresh() {
+    if (R(3) == 0) return new TLeaf;
+    TNode* node = new TNode;
+    if (R(4) == 0) gc_assign(node->arr, Array<TBase*>(1 + R(6)));
+    return node;
   }
 
   std::mt19937 rng_;
@@ -230,38 +202,18 @@ TEST_F(GcTest, RandomMutatorNeverLosesReachableAndReclaimsGarbage) {
   EXPECT_GE(cycles, 150);
 }
 
-TEST_F(GcTest, ObjectStoredOnlyInGlobalDuringCycleSurvives) {
-  ForceCycleEnd();
-  // Mid-cycle: the roots are already queued, so only the barrier can save the newcomer.
-  gc_step(nullptr);
-  TBase* late = new TLeaf;
-  gc_assign(globals[3], late);
-  ForceCycleEnd();
-  ForceCycleEnd();
-  PayForGarbage();
-  EXPECT_TRUE(late->Sound());
-}
-
-TEST_F(GcTest, ExternalBytesAloneEndTheCycle) {
+TEST_F(GcTest, ExternalBytesEndTheCycleAndAllocationsPayForTheGarbage) {
   int id = (new TLeaf)->id;
+  // Garbage too; under LeakSanitizer its strings leak unless its destruction releases them.
+  String("one two").Split(String(" "));
   gc_ext_malloced(gc_cycle_bytes / 2);
   gc_step(nullptr);
-  EXPECT_EQ(gc_ext_new_bytes.load(), gc_cycle_bytes / 2);
+  EXPECT_EQ(gc_free_bytes, 0);
   gc_ext_malloced(gc_cycle_bytes / 2 + 8);
   gc_step(nullptr);
   EXPECT_EQ(gc_ext_new_bytes.load(), 0);
-  EXPECT_EQ(gc_new_bytes, 0);
   EXPECT_GT(gc_free_bytes, 0);
-  PayForGarbage();
-  EXPECT_TRUE(registry_.destroyed[id]);
-}
-
-TEST_F(GcTest, GarbageIsDestroyedByLaterAllocationsNotAtCycleEnd) {
-  TBase* leaf = new TLeaf;
-  int id = leaf->id;
-  ForceCycleEnd();
   EXPECT_FALSE(registry_.destroyed[id]);
-  EXPECT_GE(gc_free_bytes, static_cast<int>(gc_size_of(leaf)));
   PayForGarbage();
   EXPECT_TRUE(registry_.destroyed[id]);
 }
@@ -271,7 +223,6 @@ TEST_F(GcTest, SmallBlocksAreRecycledThroughTheirSizeClass) {
   PayForGarbage();
   TBase* leaf = new TLeaf;
   ASSERT_LT(gc_size_of(leaf), 64u);
-  ASSERT_EQ(gc_size_of(leaf) % 8, 0u);
   const void* block = leaf;
   ForceCycleEnd();
   PayForGarbage();
@@ -290,28 +241,7 @@ TEST_F(GcTest, CycleWithoutNewGarbageLeavesFreeListAlone) {
   int before = gc_free_bytes;
   ForceCycleEnd();
   EXPECT_EQ(gc_free_bytes, before);
-  ForceCycleEnd();
-  EXPECT_EQ(gc_free_bytes, before);
   EXPECT_TRUE(globals[1]->Sound());
-}
-
-TEST_F(GcTest, ArrayElementsAreMarkedAndStringArraysReleaseTheirStrings) {
-  gc_assign(globals[2], static_cast<TBase*>(new TNode));
-  TNode* node = static_cast<TNode*>(globals[2]);
-  gc_assign(node->arr, Array<TBase*>(3));
-  TBase* held = new TLeaf;
-  gc_assign(node->arr[2], held);
-  String text = String("shared");
-  {
-    Array<String> strings(2);
-    strings[0] = text;
-  }
-  ForceCycleEnd();
-  ForceCycleEnd();
-  PayForGarbage();
-  EXPECT_TRUE(held->Sound());
-  // Still intact after its array copy was destroyed: the count went back down, not to zero.
-  EXPECT_EQ(text, String("shared"));
 }
 
 TEST_F(GcTest, RootsAreQueuedInAscendingOrder) {
@@ -336,14 +266,6 @@ TEST_F(GcTest, RootsAreQueuedInAscendingOrder) {
   for (TBase*& p : probes) gc_remove_root(&p);
   for (TBase*& p : probes) p = nullptr;
   EXPECT_EQ(order, (std::vector<int>{10, 20, 30}));
-}
-
-TEST(GcStatic, EmptyArraysAreNeverOnTheHeap) {
-  Array<Object*> empty;
-  Array<String> zero(0);
-  EXPECT_EQ(empty.GetRep(), &Array<Object*>::nullRep);
-  EXPECT_EQ(zero.GetRep(), &Array<String>::nullRep);
-  EXPECT_EQ(empty.GetRep()->flags & 3u, gc_static_colour);
 }
 
 }  // namespace
