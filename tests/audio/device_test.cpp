@@ -24,7 +24,13 @@ bool IsDiscarded(ALuint buffer) {
          gxtkAudio::discarded.end();
 }
 
-void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+// Waits (two seconds at most) until OpenAL has finished the source, leaving the channel alone.
+bool SourceFinishes(ALuint source) {
+  for (int i = 0; i < 200 && SourceState(source) != AL_STOPPED; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return SourceState(source) == AL_STOPPED;
+}
 
 }  // namespace
 
@@ -35,7 +41,8 @@ TEST(AudioDevice, FinishedOneShotReadsStoppedWithoutPausingAnything) {
   ASSERT_NE(blip, nullptr);
   ASSERT_EQ(rig.audio->PlaySample(blip, 3, 0), 0);
   ASSERT_EQ(rig.audio->PlaySample(blip, 4, 0), 0);
-  Sleep(250);
+  ASSERT_TRUE(SourceFinishes(rig.audio->channels[3].source));
+  ASSERT_TRUE(SourceFinishes(rig.audio->channels[4].source));
   // Nobody asked yet, so both still read as playing inside the device.
   EXPECT_EQ(rig.audio->channels[3].state, 1);
   EXPECT_EQ(rig.audio->PauseChannel(3), 0);
@@ -143,7 +150,7 @@ TEST(AudioDevice, DiscardedBufferIsDeletedOnceNoSourceHoldsIt) {
   EXPECT_TRUE(IsDiscarded(loopBuffer));
 
   // The one-shot ends by itself (its channel still reads 1): its buffer goes at the next flush.
-  Sleep(250);
+  ASSERT_TRUE(SourceFinishes(rig.audio->channels[1].source));
   rig.audio->PlaySample(other, 2, 0);
   EXPECT_FALSE(alIsBuffer(shotBuffer));
   EXPECT_TRUE(alIsBuffer(loopBuffer));
