@@ -1,5 +1,6 @@
 // Generates the game's data folder: every image at its resolutions, the fonts, the sound
-// effects and the tune. Usage: kx_datagen <data folder> [<folder for contact sheets>]
+// effects and the tune. Usage: kx_datagen <data folder> [<folder for contact sheets and
+// scene previews>]
 // The output depends on nothing but this program and the DejaVu fonts, so two runs agree
 // byte for byte.
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 
 #include "tools/gen/art.h"
 #include "tools/gen/png.h"
+#include "tools/gen/preview.h"
 #include "tools/gen/sound.h"
 
 namespace {
@@ -99,7 +101,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot create the folders under %s\n", dir.c_str());
     return 1;
   }
-  bool ok = WriteImages(dir, sheetsDir);
+  bool ok = WriteImages(dir, sheetsDir) && (sheetsDir.empty() || gen::WritePreviews(sheetsDir));
   gen::ReleaseFonts();
   if (ok && !gen::WriteEffects(dir)) {
     std::fprintf(stderr, "cannot write the sound effects\n");

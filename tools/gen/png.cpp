@@ -61,32 +61,37 @@ int Paeth(int a, int b, int c) {
   return (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
 }
 
+int Predict(int filter, int a, int b, int c) {
+  switch (filter) {
+    case 1: return a;
+    case 2: return b;
+    case 3: return (a + b) / 2;
+    case 4: return Paeth(a, b, c);
+    default: return 0;
+  }
+}
+
 // Filters every row with the filter whose output has the smallest sum of magnitudes.
 Bytes Filter(const Bytes& rgba, int w, int h) {
   size_t line = static_cast<size_t>(w) * 4;
-  Bytes out;
-  out.reserve((line + 1) * h);
-  Bytes zero(line, 0), trial(line);
+  Bytes out((line + 1) * h);
+  Bytes zero(line, 0);
   for (int y = 0; y < h; y++) {
     const unsigned char* cur = &rgba[y * line];
     const unsigned char* up = y ? &rgba[(y - 1) * line] : zero.data();
-    long bestCost = -1;
-    Bytes best;
-    for (int f = 0; f < 5; f++) {
-      long cost = 0;
-      for (size_t i = 0; i < line; i++) {
-        int a = i >= 4 ? cur[i - 4] : 0, b = up[i], c = i >= 4 ? up[i - 4] : 0;
-        int pred = f == 0 ? 0 : f == 1 ? a : f == 2 ? b : f == 3 ? (a + b) / 2 : Paeth(a, b, c);
-        trial[i] = static_cast<unsigned char>(cur[i] - pred);
-        cost += std::abs(static_cast<signed char>(trial[i]));
-      }
-      if (bestCost < 0 || cost < bestCost) {
-        bestCost = cost;
-        best = trial;
-        best.insert(best.begin(), static_cast<unsigned char>(f));
-      }
+    long cost[5] = {0, 0, 0, 0, 0};
+    for (size_t i = 0; i < line; i++) {
+      int a = i >= 4 ? cur[i - 4] : 0, b = up[i], c = i >= 4 ? up[i - 4] : 0;
+      for (int f = 0; f < 5; f++)
+        cost[f] += std::abs(static_cast<signed char>(cur[i] - Predict(f, a, b, c)));
     }
-    out.insert(out.end(), best.begin(), best.end());
+    int best = static_cast<int>(std::min_element(cost, cost + 5) - cost);
+    unsigned char* o = &out[y * (line + 1)];
+    o[0] = static_cast<unsigned char>(best);
+    for (size_t i = 0; i < line; i++) {
+      int a = i >= 4 ? cur[i - 4] : 0, b = up[i], c = i >= 4 ? up[i - 4] : 0;
+      o[i + 1] = static_cast<unsigned char>(cur[i] - Predict(best, a, b, c));
+    }
   }
   return out;
 }
