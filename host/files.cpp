@@ -16,25 +16,6 @@ const char kStateFile[] = "./.vantorstate";
 // The new state is written here first, so a failed write never touches the stored state.
 const char kStateTemp[] = "./.vantorstate.tmp";
 
-// Each UTF-16 unit on its own, surrogates included, which is what the text reader decodes.
-std::string EncodeUnits(const String& text) {
-  std::string out;
-  for (int i = 0; i < text.Length(); i++) {
-    unsigned int c = text[i];
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 std::vector<unsigned char> ReadAll(FILE* stream) {
   std::vector<unsigned char> bytes;
   unsigned char block[4096];
@@ -83,7 +64,8 @@ String KxGame::LoadState() { return LoadString(kStateFile); }
 
 // The old state is replaced only once the new one is completely on disk.
 int KxGame::SaveState(String state) {
-  std::string bytes = EncodeUnits(state);
+  // Unit by unit, surrogates included: that is what the text reader decodes.
+  std::string bytes = state.ToUtf8Units();
   FILE* stream = fopen(kStateTemp, "wb");
   if (!stream) return -1;
   bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();

@@ -4,11 +4,10 @@
 
 #include <GLFW/glfw3.h>
 
-#include <errno.h>
-#include <time.h>
-
+#include <chrono>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace glfw2 {
@@ -19,7 +18,7 @@ struct KeyPair {
   int v3;
   int v2;
 };
-const KeyPair kSpecialKeys[] = {
+const KeyPair kNamedKeys[] = {
     {GLFW_KEY_ESCAPE, KEY_ESC},         {GLFW_KEY_UP, KEY_UP},
     {GLFW_KEY_DOWN, KEY_DOWN},          {GLFW_KEY_LEFT, KEY_LEFT},
     {GLFW_KEY_RIGHT, KEY_RIGHT},        {GLFW_KEY_LEFT_SHIFT, KEY_LSHIFT},
@@ -44,7 +43,7 @@ int KeyFrom3(int key) {
   if (key >= GLFW_KEY_SPACE && key <= GLFW_KEY_GRAVE_ACCENT) return key;
   if (key >= GLFW_KEY_F1 && key <= GLFW_KEY_F25) return KEY_F1 + (key - GLFW_KEY_F1);
   if (key >= GLFW_KEY_KP_0 && key <= GLFW_KEY_KP_9) return KEY_KP_0 + (key - GLFW_KEY_KP_0);
-  for (const KeyPair& p : kSpecialKeys) {
+  for (const KeyPair& p : kNamedKeys) {
     if (p.v3 == key) return p.v2;
   }
   return -1;
@@ -55,7 +54,7 @@ int KeyTo3(int key) {
   if (key >= GLFW_KEY_SPACE && key <= GLFW_KEY_GRAVE_ACCENT) return key;
   if (key >= KEY_F1 && key <= KEY_F25) return GLFW_KEY_F1 + (key - KEY_F1);
   if (key >= KEY_KP_0 && key <= KEY_KP_0 + 9) return GLFW_KEY_KP_0 + (key - KEY_KP_0);
-  for (const KeyPair& p : kSpecialKeys) {
+  for (const KeyPair& p : kNamedKeys) {
     if (p.v2 == key) return p.v3;
   }
   return -1;
@@ -239,11 +238,7 @@ class Glfw3 : public Api {
 
   void Sleep(double seconds) override {
     if (!(seconds > 0)) return;
-    timespec ts;
-    ts.tv_sec = static_cast<time_t>(seconds);
-    ts.tv_nsec = static_cast<long>((seconds - static_cast<double>(ts.tv_sec)) * 1e9);
-    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
   }
 
  private:

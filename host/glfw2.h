@@ -1,5 +1,5 @@
 // The windowing library as the host sees it: the operations and conventions of GLFW 2.7 (one
-// window at a time, 2.7 key numbers with the special keys from 257, key repeat as further
+// window at a time, 2.7 key numbers with the named keys from 257, key repeat as further
 // presses, up-positive vertical joystick axes), provided over GLFW 3. Only host/glfw2.cpp
 // includes GLFW itself. The host reaches the library through glfw2::Current(), so tests can
 // install a scripted stand-in with its own clock, events, joysticks and window state.
@@ -16,9 +16,8 @@ constexpr int kTrue = 1;
 constexpr int kRelease = 0;
 constexpr int kPress = 1;
 
-// Keys: printable keys are their (upper-case, US layout) character; special keys from 257.
+// Keys: printable keys are their (upper-case, US layout) character; named keys from 257.
 constexpr int KEY_SPACE = 32;
-constexpr int KEY_SPECIAL = 256;
 constexpr int KEY_ESC = 257;
 constexpr int KEY_F1 = 258;   // F1..F25 are 258..282
 constexpr int KEY_F25 = 282;

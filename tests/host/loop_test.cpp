@@ -35,24 +35,16 @@ class Recorder : public KxGameDelegate {
     Put("render");
     if (onRender) onRender();
   }
-  void KeyEvent(int event, int data) override {
-    Put("key " + std::to_string(event) + " " + std::to_string(data));
-  }
-  void MouseEvent(int event, int data, float x, float y) override {
-    Put("mouse " + std::to_string(event) + " " + std::to_string(data) + " " +
-        std::to_string(static_cast<int>(x)) + " " + std::to_string(static_cast<int>(y)));
-  }
-  void TouchEvent(int event, int data, float, float) override {
-    Put("touch " + std::to_string(event) + " " + std::to_string(data));
-  }
-  void MotionEvent(int event, int, float, float, float) override {
-    Put("motion " + std::to_string(event));
-  }
+  void KeyEvent(int e, int d) override { Put("key", {e, d}); }
+  void MouseEvent(int e, int d, float x, float y) override { Put("mouse", {e, d, int(x), int(y)}); }
+  void TouchEvent(int e, int d, float, float) override { Put("touch", {e, d}); }
+  void MotionEvent(int e, int, float, float, float) override { Put("motion", {e}); }
   void DiscardGraphics() override { Put("discard"); }
 
  private:
-  void Put(const std::string& s) {
-    if (log) log->push_back(s);
+  void Put(std::string line, std::initializer_list<int> args = {}) {
+    for (int a : args) line += " " + std::to_string(a);
+    log->push_back(line);
   }
 };
 
@@ -60,10 +52,7 @@ class Recorder : public KxGameDelegate {
 class TestHost : public KxGlfwGame {
  public:
   Log* log = nullptr;
-  double NextUpdate() const { return nextUpdate; }
-  void gc_collect() override {
-    if (log) log->push_back("gc");
-  }
+  void gc_collect() override { log->push_back("gc"); }
 };
 
 class HostTest : public ::testing::Test {
@@ -94,11 +83,7 @@ class HostTest : public ::testing::Test {
     host.Run();
     return perFrame;
   }
-  int Count(const std::string& entry) const {
-    int n = 0;
-    for (const std::string& s : log) n += s == entry;
-    return n;
-  }
+  int Count(const std::string& entry) const { return std::count(log.begin(), log.end(), entry); }
 
   FakeGlfw fake;
   TestHost host;
@@ -202,21 +187,18 @@ TEST_F(HostTest, LosingActivitySuspendsAndRegainingItResumesAtOnce) {
 }
 
 TEST(HostKeys, TranslationTable) {
-  const int pairs[][2] = {{'A', 65},    {'Z', 90},    {'0', 48},    {'9', 57},    {32, 32},
-                          {39, 222},    {34, 222},    {96, 192},    {126, 192},   {44, 188},
-                          {45, 189},    {46, 190},    {47, 191},    {59, 186},    {61, 187},
-                          {91, 219},    {92, 220},    {93, 221},    {257, 27},    {258, 112},
-                          {269, 123},   {270, 0},     {282, 0},     {283, 38},    {284, 40},
-                          {285, 37},    {286, 39},    {287, 16},    {288, 16},    {289, 17},
-                          {290, 17},    {291, 0},     {292, 0},     {293, 9},     {294, 13},
-                          {295, 8},     {296, 45},    {297, 46},    {298, 33},    {299, 34},
-                          {300, 36},    {301, 35},    {302, 96},    {311, 105},   {312, 111},
-                          {313, 106},   {314, 109},   {315, 107},   {316, 110},   {317, 0},
-                          {318, 0},     {325, 0},     {'a', 0},     {-1, 0},      {1000, 0}};
+  const int pairs[][2] = {
+      {'A', 65},  {'Z', 90},  {'0', 48},  {'9', 57},  {32, 32},   {39, 222},  {34, 222},
+      {96, 192},  {126, 192}, {44, 188},  {45, 189},  {46, 190},  {47, 191},  {59, 186},
+      {61, 187},  {91, 219},  {92, 220},  {93, 221},  {257, 27},  {258, 112}, {269, 123},
+      {270, 0},   {283, 38},  {284, 40},  {285, 37},  {286, 39},  {287, 16},  {288, 16},
+      {289, 17},  {290, 17},  {291, 0},   {293, 9},   {294, 13},  {295, 8},   {296, 45},
+      {297, 46},  {298, 33},  {299, 34},  {300, 36},  {301, 35},  {302, 96},  {311, 105},
+      {312, 111}, {313, 106}, {314, 109}, {315, 107}, {316, 110}, {317, 0},   {325, 0},
+      {'a', 0},   {-1, 0}};
   for (const auto& p : pairs) EXPECT_EQ(KxGlfwGame::TransKey(p[0]), p[1]) << p[0];
-  const int chars[][2] = {{8, 8},           {9, 9},           {13, 13},         {27, 27},
-                          {33, 33 | 0x10000}, {40, 40 | 0x10000}, {45, 45 | 0x10000}, {46, 127},
-                          {65, 0},          {32, 0},          {112, 0}};
+  const int chars[][2] = {{8, 8},   {9, 9},     {13, 13},   {27, 27},   {33, 0x10021},
+                          {40, 0x10028}, {45, 0x1002D}, {46, 127}, {65, 0}, {112, 0}};
   for (const auto& c : chars) EXPECT_EQ(KxGlfwGame::KeyToChar(c[0]), c[1]) << c[0];
 }
 
@@ -258,7 +240,7 @@ TEST_F(HostTest, WindowOpensCentredWithTitleAndReopeningReleasesHeldKeys) {
   EXPECT_EQ(fake.title, "Skarblit");
   EXPECT_EQ(fake.refreshHint, 60);
   EXPECT_TRUE(fake.keyRepeat);
-  EXPECT_EQ(fake.swapIntervalCalls, 0);
+  EXPECT_EQ(fake.calls, (Log{"close", "open"}));
   EXPECT_EQ(glfwGraphicsSeq - seq, fake.opens);
 
   fake.keysDown = {glfw2::KEY_LSHIFT, 'Q', glfw2::KEY_LALT};
@@ -269,10 +251,10 @@ TEST_F(HostTest, WindowOpensCentredWithTitleAndReopeningReleasesHeldKeys) {
   host.SetDeviceWindow(800, 600, 1);
   EXPECT_EQ(log, (Log{"key 2 81", "gc", "key 2 16", "gc"}));
   EXPECT_EQ(fake.calls, (Log{"swapinterval", "close", "open", "swapinterval"}));
+  EXPECT_EQ(host.GetDisplayModes().Length(), 2);
   EXPECT_EQ(fake.mode, glfw2::FULLSCREEN);
   EXPECT_EQ(fake.width, 800);
   EXPECT_EQ(fake.title, "kept");
-  EXPECT_EQ(host.GetDeviceWidth(), 800);
   EXPECT_EQ(host.GetDeviceHeight(), 600);
 
   host.SetDeviceWindow(640, 480, 2);
@@ -281,22 +263,9 @@ TEST_F(HostTest, WindowOpensCentredWithTitleAndReopeningReleasesHeldKeys) {
   EXPECT_EQ(glfwGraphicsSeq - seq, fake.opens);
 }
 
-TEST_F(HostTest, DisplayModesKeepTheLibrarysOrder) {
-  fake.modes = {{800, 600, 8, 8, 8}, {800, 600, 5, 5, 6}, {1024, 768, 8, 8, 8}};
-  Array<KxDisplayMode*> modes = host.GetDisplayModes();
-  ASSERT_EQ(modes.Length(), 3);
-  EXPECT_EQ(modes[0]->width, 800);
-  EXPECT_EQ(modes[2]->height, 768);
-  KxDisplayMode* desktop = host.GetDesktopMode();
-  EXPECT_EQ(desktop->width, 1280);
-  EXPECT_EQ(desktop->height, 1024);
-  fake.modes.clear();
-  EXPECT_EQ(host.GetDisplayModes().Length(), 0);
-}
-
 class JoystickTest : public HostTest {
  protected:
-  // Buttons pressed are those whose physical number is in `down`.
+  // Polls port 1 with the given axes and the physical buttons in `down` pressed.
   bool Poll(int buttonCount, std::vector<float> axes, std::vector<int> down) {
     FakeGlfw::Joystick& j = fake.joysticks[1];
     j.present = true;
@@ -305,6 +274,7 @@ class JoystickTest : public HostTest {
     for (int b : down) j.buttons[b] = glfw2::kPress;
     return host.PollJoystick(1, joyx, joyy, joyz, buttons);
   }
+  std::vector<float> Sticks() { return {joyx[0], joyy[0], joyz[0], joyx[1], joyy[1], joyz[1]}; }
   std::vector<int> Pressed() {
     std::vector<int> out;
     for (int i = 0; i < 32; i++) {
@@ -316,30 +286,17 @@ class JoystickTest : public HostTest {
   Array<bool> buttons{32};
 };
 
-TEST_F(JoystickTest, AbsentPortLeavesTheStateAlone) {
-  joyx[0] = 0.5f;
-  buttons[3] = true;
+TEST_F(JoystickTest, PlainPadsMapStraightAndAbsentOnesChangeNothing) {
+  EXPECT_TRUE(Poll(10, {.1f, .2f, .3f, .4f, .5f, .6f, .7f}, {0, 9}));
+  EXPECT_EQ(Sticks(), (std::vector<float>{.1f, .2f, .3f, .4f, .5f, .6f}));
+  EXPECT_EQ(Pressed(), (std::vector<int>{0, 9}));
   EXPECT_FALSE(host.PollJoystick(0, joyx, joyy, joyz, buttons));
-  EXPECT_EQ(joyx[0], 0.5f);
-  EXPECT_TRUE(buttons[3]);
-}
-
-TEST_F(JoystickTest, AxesMapToTwoSticks) {
-  EXPECT_TRUE(Poll(10, {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f}, {0, 9}));
-  EXPECT_EQ(joyx[0], 0.1f);
-  EXPECT_EQ(joyy[0], 0.2f);
-  EXPECT_EQ(joyz[0], 0.3f);
-  EXPECT_EQ(joyx[1], 0.4f);
-  EXPECT_EQ(joyy[1], 0.5f);
-  EXPECT_EQ(joyz[1], 0.6f);
   EXPECT_EQ(Pressed(), (std::vector<int>{0, 9}));
 }
 
 TEST_F(JoystickTest, FourteenButtonsFiveAxesReadTheRightStickFromAxesFourAndThree) {
-  EXPECT_TRUE(Poll(14, {0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, {7, 8, 9, 10, 13}));
-  EXPECT_EQ(joyx[1], 0.5f);
-  EXPECT_EQ(joyy[1], -0.4f);
-  EXPECT_EQ(joyz[1], 0.0f);
+  EXPECT_TRUE(Poll(14, {.1f, .2f, .3f, .4f, .5f}, {7, 8, 9, 10, 13}));
+  EXPECT_EQ(Sticks(), (std::vector<float>{.1f, .2f, .3f, .5f, -.4f, 0}));
   // The last four physical buttons move to 8..11, physical 8 and 9 to 12 and 13.
   EXPECT_EQ(Pressed(), (std::vector<int>{7, 8, 11, 12, 13}));
 }
@@ -347,16 +304,13 @@ TEST_F(JoystickTest, FourteenButtonsFiveAxesReadTheRightStickFromAxesFourAndThre
 TEST_F(JoystickTest, SixteenButtonsSwapTheirUpperBlocks) {
   EXPECT_TRUE(Poll(16, {0, 0}, {8, 11, 12, 15}));
   EXPECT_EQ(Pressed(), (std::vector<int>{8, 11, 12, 15}));
-  EXPECT_TRUE(Poll(16, {0, 0}, {9, 13}));
-  EXPECT_EQ(Pressed(), (std::vector<int>{9, 13}));
-  EXPECT_TRUE(Poll(16, {0, 0}, {10}));
-  EXPECT_EQ(Pressed(), (std::vector<int>{14}));
+  EXPECT_TRUE(Poll(16, {0, 0}, {9, 10, 13}));
+  EXPECT_EQ(Pressed(), (std::vector<int>{9, 13, 14}));
 }
 
 TEST_F(JoystickTest, EighteenButtonsFourAxesTakeTheRightVerticalFromAxisTwo) {
-  EXPECT_TRUE(Poll(18, {0.1f, 0.2f, 0.3f, 0.4f}, {17, 13}));
-  EXPECT_EQ(joyy[1], -0.3f);
-  EXPECT_EQ(joyx[1], 0.4f);
+  EXPECT_TRUE(Poll(18, {.1f, .2f, .3f, .4f}, {17, 13}));
+  EXPECT_EQ(Sticks(), (std::vector<float>{.1f, .2f, .3f, .4f, -.3f, 0}));
   EXPECT_EQ(Pressed(), (std::vector<int>{11, 17}));
 }
 
@@ -371,50 +325,22 @@ class Watched : public KxGameDelegate {
   ~Watched() override { watchedDestroyed = true; }
 };
 
-// Ends a collector cycle through the host's step, then allocates enough to destroy whatever
-// the cycle found unreachable.
-void CycleAndSweep(KxGame& host) {
-  gc_ext_malloced(gc_cycle_bytes + 1);
-  host.gc_collect();
-  gc_ext_malloced(gc_cycle_bytes + 1);
-  host.gc_collect();
-  Array<int> big(1 << 18);
-  EXPECT_EQ(big.Length(), 1 << 18);
-}
-
 TEST(HostCollector, TheDelegateLivesAsLongAsTheHostHoldsIt) {
+  // Ends a cycle through the host's own step, then allocates enough to destroy the garbage.
+  auto cycleAndSweep = [](KxGame& host) {
+    for (int i = 0; i < 2; i++) {
+      gc_ext_malloced(gc_cycle_bytes + 1);
+      host.gc_collect();
+    }
+    Array<int> big(1 << 18);
+  };
   KxGame host;
-  watchedDestroyed = false;
   host.SetDelegate(new Watched);
-  CycleAndSweep(host);
+  cycleAndSweep(host);
   EXPECT_FALSE(watchedDestroyed);
   host.SetDelegate(nullptr);
-  CycleAndSweep(host);
+  cycleAndSweep(host);
   EXPECT_TRUE(watchedDestroyed);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(HostClock, GetDateFillsAsFarAsTheArrayReaches) {
-  KxGame host;
-  Array<int> date(8);
-  date[7] = -5;
-  host.GetDate(date);
-  EXPECT_GE(date[0], 2024);
-  EXPECT_GE(date[1], 1);
-  EXPECT_LE(date[1], 12);
-  EXPECT_GE(date[2], 1);
-  EXPECT_LE(date[2], 31);
-  EXPECT_LE(date[3], 23);
-  EXPECT_LE(date[5], 60);
-  EXPECT_EQ(date[6], 0);
-  EXPECT_EQ(date[7], -5);
-  Array<int> two(2);
-  host.GetDate(two);
-  EXPECT_EQ(two[0], date[0]);
-  host.GetDate(Array<int>());
 }
 
 }  // namespace
