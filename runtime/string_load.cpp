@@ -62,6 +62,7 @@ bool DecodeUtf8(const std::vector<unsigned char>& bytes, size_t from, std::vecto
 }  // namespace
 
 String String::Load(FILE* file) {
+  if (!file) return String();
   std::vector<unsigned char> bytes = ReadAll(file);
   if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return DecodeUtf16(bytes, true);
   if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return DecodeUtf16(bytes, false);
