@@ -89,7 +89,8 @@ void DrawMixedFrame(gxtkGraphics* device, gxtkSurface* sprites, gxtkSurface* fon
   int drawn = 0;
   for (int run = 0; drawn < 10000; ++run) {
     device->SetMatrix(1, 0, 0, 1, static_cast<float>(run % 7), 0);
-    for (int i = 0; i < 12; ++i, ++drawn) device->DrawSurface2(sprites, i * 20.0f, 10, 16, 0, 16, 16);
+    for (int i = 0; i < 12; ++i, ++drawn)
+      device->DrawSurface2(sprites, i * 20.0f, 10, 16, 0, 16, 16);
     for (int i = 0; i < 24; ++i, ++drawn) device->DrawSurface2(font, i * 8.0f, 40, 8, 0, 8, 12);
     for (int i = 0; i < 3; ++i, ++drawn) device->DrawRect(i * 30.0f, 60, 20, 4);
     for (int i = 0; i < 2; ++i, ++drawn) device->DrawLine(0, 0, 100, i * 10.0f);

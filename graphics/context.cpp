@@ -39,8 +39,8 @@ void DrawFrame(c_Image* image, c_Frame* f, float x, float y) {
   if (image->m_flags & c_Image::kFullFrame) {
     kx_graphics_renderDevice->DrawSurface(image->m_surface, x, y);
   } else {
-    kx_graphics_renderDevice->DrawSurface2(image->m_surface, x, y, f->m_x, f->m_y,
-                                           image->m_width, image->m_height);
+    kx_graphics_renderDevice->DrawSurface2(image->m_surface, x, y, f->m_x, f->m_y, image->m_width,
+                                           image->m_height);
   }
 }
 
@@ -115,14 +115,14 @@ void kx_graphics_SetScissor(float x, float y, float width, float height) {
   c->m_scissor_width = width;
   c->m_scissor_height = height;
   kx_graphics_renderDevice->SetScissor(kx_graphics_RoundInt(x), kx_graphics_RoundInt(y),
-                                       kx_graphics_RoundInt(width),
-                                       kx_graphics_RoundInt(height));
+                                       kx_graphics_RoundInt(width), kx_graphics_RoundInt(height));
 }
 
 void kx_graphics_SetFont(c_Image* font, int firstChar) {
   c_GraphicsContext* c = Ctx();
   if (!font) {
-    if (!c->m_defaultFont) gc_assign(c->m_defaultFont, kx_graphics_LoadImage("lumo_font.png", 96, 2));
+    if (!c->m_defaultFont)
+      gc_assign(c->m_defaultFont, kx_graphics_LoadImage("lumo_font.png", 96, 2));
     font = c->m_defaultFont;
     firstChar = 32;
   }
@@ -138,9 +138,9 @@ void kx_graphics_SetMatrix2(Array<float> m) { StoreMatrix(m[0], m[1], m[2], m[3]
 
 void kx_graphics_Transform(float ix, float iy, float jx, float jy, float tx, float ty) {
   const c_GraphicsContext* c = Ctx();
-  StoreMatrix(c->m_ix * ix + c->m_jx * iy, c->m_iy * ix + c->m_jy * iy,
-              c->m_ix * jx + c->m_jx * jy, c->m_iy * jx + c->m_jy * jy,
-              c->m_ix * tx + c->m_jx * ty + c->m_tx, c->m_iy * tx + c->m_jy * ty + c->m_ty);
+  StoreMatrix(c->m_ix * ix + c->m_jx * iy, c->m_iy * ix + c->m_jy * iy, c->m_ix * jx + c->m_jx * jy,
+              c->m_iy * jx + c->m_jy * jy, c->m_ix * tx + c->m_jx * ty + c->m_tx,
+              c->m_iy * tx + c->m_jy * ty + c->m_ty);
 }
 
 void kx_graphics_Transform2(Array<float> m) {

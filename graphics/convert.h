@@ -1,8 +1,8 @@
 // Float-to-int conversions that stay defined for every input (NaN and out-of-range values
 // saturate instead of invoking undefined behaviour).
 #pragma once
-#include <cmath>
 #include <climits>
+#include <cmath>
 
 // Truncates toward zero.
 inline int kx_graphics_TruncInt(double v) {

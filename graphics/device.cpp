@@ -7,8 +7,8 @@
 
 #include "graphics/convert.h"
 #include "graphics/gl.h"
-#include "host/glfw2.h"
 #include "host/game.h"
+#include "host/glfw2.h"
 
 namespace {
 
@@ -22,17 +22,20 @@ bool RowsFit(Array<int> pixels, int width, int height, int offset, int pitch) {
   return last <= pixels.Length();
 }
 
+// Texture coordinates depend on the size the texture was given, so a surface whose texture
+// does not exist in this window yet gets it before they are computed.
+void PrepareTexture(gxtkSurface* surface) {
+  if (surface->seq != glfwGraphicsSeq) surface->Bind();
+}
+
 }  // namespace
 
 gxtkGraphics::gxtkGraphics() {
   ReadWindowSize();
-  for (int k = 0, i = 0; k < kMaxVertices; k += 4) {
-    const unsigned short q = static_cast<unsigned short>(k);
-    const unsigned short quad[6] = {q, static_cast<unsigned short>(q + 1),
-                                    static_cast<unsigned short>(q + 2), q,
-                                    static_cast<unsigned short>(q + 2),
-                                    static_cast<unsigned short>(q + 3)};
-    for (unsigned short index : quad) quadIndices[i++] = index;
+  for (int q = 0; q < kMaxVertices / 4; ++q) {
+    const int k = q * 4;
+    const int quad[6] = {k, k + 1, k + 2, k, k + 2, k + 3};
+    for (int i = 0; i < 6; ++i) quadIndices[q * 6 + i] = static_cast<unsigned short>(quad[i]);
   }
 }
 
@@ -165,9 +168,15 @@ void gxtkGraphics::Flush() {
     primSurf->Bind();
   }
   switch (primType) {
-    case 1: gl.DrawArrays(GL_POINTS, 0, primCount); break;
-    case 2: gl.DrawArrays(GL_LINES, 0, primCount); break;
-    case 3: gl.DrawArrays(GL_TRIANGLES, 0, primCount); break;
+    case 1:
+      gl.DrawArrays(GL_POINTS, 0, primCount);
+      break;
+    case 2:
+      gl.DrawArrays(GL_LINES, 0, primCount);
+      break;
+    case 3:
+      gl.DrawArrays(GL_TRIANGLES, 0, primCount);
+      break;
     case 4:
       gl.DrawElements(GL_TRIANGLES, primCount / 4 * 6, GL_UNSIGNED_SHORT, quadIndices);
       break;
@@ -239,6 +248,7 @@ void gxtkGraphics::DrawPoly(Array<float> xy) {
 void gxtkGraphics::DrawPoly2(Array<float> xyuv, gxtkSurface* surface, int srcx, int srcy) {
   const int n = xyuv.Length() / 4;
   if (n < 1 || n > kMaxVertices) return;
+  PrepareTexture(surface);
   KxVertex* v = Begin(n, n, surface);
   for (int k = 0; k < n; ++k) {
     Put(v + k, xyuv[4 * k], xyuv[4 * k + 1]);
@@ -253,6 +263,7 @@ void gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
 
 void gxtkGraphics::DrawSurface2(gxtkSurface* surface, float x, float y, int srcx, int srcy,
                                 int srcw, int srch) {
+  PrepareTexture(surface);
   const float u0 = srcx * surface->uscale, u1 = (srcx + srcw) * surface->uscale;
   const float v0 = srcy * surface->vscale, v1 = (srcy + srch) * surface->vscale;
   KxVertex* v = Begin(4, 4, surface);
@@ -281,8 +292,8 @@ void gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int
   }
 }
 
-void gxtkGraphics::WritePixels2(gxtkSurface* surface, Array<int> pixels, int x, int y, int w,
-                                int h, int offset, int pitch) {
+void gxtkGraphics::WritePixels2(gxtkSurface* surface, Array<int> pixels, int x, int y, int w, int h,
+                                int offset, int pitch) {
   Flush();
   if (!RowsFit(pixels, w, h, offset, pitch)) return;
   surface->SetSubData(x, y, w, h, reinterpret_cast<const unsigned int*>(pixels.Data() + offset),

@@ -3,11 +3,11 @@
 
 const KxGlApi& kx_graphics_DriverGl() {
   static const KxGlApi driver = {
-      glViewport,      glMatrixMode,     glLoadIdentity,  glOrtho,         glEnableClientState,
-      glVertexPointer, glTexCoordPointer, glColorPointer, glEnable,        glDisable,
-      glBlendFunc,     glScissor,        glClearColor,    glClear,         glDrawArrays,
-      glDrawElements,  glReadPixels,     glGenTextures,   glDeleteTextures, glBindTexture,
-      glTexParameteri, glTexImage2D,     glTexSubImage2D, glPixelStorei,   glGetError,
+      glViewport,      glMatrixMode,      glLoadIdentity,  glOrtho,          glEnableClientState,
+      glVertexPointer, glTexCoordPointer, glColorPointer,  glEnable,         glDisable,
+      glBlendFunc,     glScissor,         glClearColor,    glClear,          glDrawArrays,
+      glDrawElements,  glReadPixels,      glGenTextures,   glDeleteTextures, glBindTexture,
+      glTexParameteri, glTexImage2D,      glTexSubImage2D, glPixelStorei,    glGetError,
   };
   return driver;
 }

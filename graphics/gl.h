@@ -30,8 +30,8 @@ struct KxGlApi {
   void (*TexParameteri)(GLenum target, GLenum name, GLint value);
   void (*TexImage2D)(GLenum target, GLint level, GLint internalFormat, GLsizei width,
                      GLsizei height, GLint border, GLenum format, GLenum type, const void* pixels);
-  void (*TexSubImage2D)(GLenum target, GLint level, GLint x, GLint y, GLsizei width,
-                        GLsizei height, GLenum format, GLenum type, const void* pixels);
+  void (*TexSubImage2D)(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height,
+                        GLenum format, GLenum type, const void* pixels);
   void (*PixelStorei)(GLenum name, GLint value);
   GLenum (*GetError)();
 };

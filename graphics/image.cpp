@@ -25,8 +25,8 @@ c_Image* c_Image::p_Init(gxtkSurface* surface, int frameCount, int flags) {
 }
 
 c_Image* c_Image::p_Init2(gxtkSurface* surface, int x, int y, int frameWidth, int frameHeight,
-                          int frameCount, int flags, c_Image* source, int srcx, int srcy,
-                          int srcw, int srch) {
+                          int frameCount, int flags, c_Image* source, int srcx, int srcy, int srcw,
+                          int srch) {
   gc_assign(m_surface, surface);
   gc_assign(m_source, source);
   m_width = frameWidth;
@@ -99,6 +99,8 @@ c_Image* kx_graphics_LoadImage2(String path, int frameWidth, int frameHeight, in
                                 int flags) {
   gxtkSurface* surface = LoadDataSurface(path);
   if (!surface) return nullptr;
-  return (new c_Image)->m_new()->p_Init2(surface, 0, 0, frameWidth, frameHeight, frameCount, flags,
-                                         nullptr, 0, 0, surface->Width(), surface->Height());
+  return (new c_Image)
+      ->m_new()
+      ->p_Init2(surface, 0, 0, frameWidth, frameHeight, frameCount, flags, nullptr, 0, 0,
+                surface->Width(), surface->Height());
 }

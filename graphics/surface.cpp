@@ -11,10 +11,14 @@ namespace {
 
 int FormatForDepth(int depth) {
   switch (depth) {
-    case 1: return GL_LUMINANCE;
-    case 2: return GL_LUMINANCE_ALPHA;
-    case 3: return GL_RGB;
-    default: return GL_RGBA;
+    case 1:
+      return GL_LUMINANCE;
+    case 2:
+      return GL_LUMINANCE_ALPHA;
+    case 3:
+      return GL_RGB;
+    default:
+      return GL_RGBA;
   }
 }
 

@@ -29,7 +29,11 @@ class ContextTest : public ::testing::Test {
     const int spots[4][2] = {{-r, -r}, {r, -r}, {r, r}, {-r, r}};
     for (const auto& s : spots) {
       const unsigned int c = Rgb(d, x + s[0], y + s[1]);
-      seen += c == 0xFF0000u ? 'r' : c == 0x00FF00u ? 'g' : c == 0x0000FFu ? 'b' : c == 0xFFFFFFu ? 'w' : '.';
+      seen += c == 0xFF0000u   ? 'r'
+              : c == 0x00FF00u ? 'g'
+              : c == 0x0000FFu ? 'b'
+              : c == 0xFFFFFFu ? 'w'
+                               : '.';
     }
     return seen;
   }
@@ -45,7 +49,8 @@ c_Image* Quadrants() {
     const unsigned char* c = colours[(i / 32 / 16) * 2 + (i % 32) / 16];
     for (int k = 0; k < 3; ++k) rgb[i * 3 + k] = c[k];
   }
-  return kx_graphics_LoadImage(String(gfxtest::WritePng("quadrants.png", 32, 32, 3, rgb).c_str()), 1, 1);
+  return kx_graphics_LoadImage(String(gfxtest::WritePng("quadrants.png", 32, 32, 3, rgb).c_str()),
+                               1, 1);
 }
 
 TEST_F(ContextTest, BeginRenderResetsWhatTheLastFrameLeft) {

@@ -36,7 +36,8 @@ void TexImage2D(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h
                 GLenum format, GLenum type, const void* pixels) {
   rec->texSizes.push_back({w, h});
   refusedPending = rec->refuseOddSizes && (w & (w - 1)) != 0;
-  if (!refusedPending) Driver().TexImage2D(target, level, internal, w, h, border, format, type, pixels);
+  if (!refusedPending)
+    Driver().TexImage2D(target, level, internal, w, h, border, format, type, pixels);
 }
 GLenum GetError() {
   if (!refusedPending) return Driver().GetError();
@@ -93,7 +94,8 @@ unsigned int Rgb(gxtkGraphics* device, int x, int y) {
 
 bool Near(unsigned int rgb, unsigned int want) {
   for (int shift = 0; shift < 24; shift += 8) {
-    if (std::abs(static_cast<int>((rgb >> shift) & 255) - static_cast<int>((want >> shift) & 255)) > 1) {
+    if (std::abs(static_cast<int>((rgb >> shift) & 255) - static_cast<int>((want >> shift) & 255)) >
+        1) {
       return false;
     }
   }

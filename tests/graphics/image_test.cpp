@@ -25,8 +25,10 @@ c_Image* Row(int width, int height, int frames, int flags) {
 }
 
 c_Image* Grid(int frameWidth, int frameHeight, int frames, int x = 0, int y = 0) {
-  return (new c_Image)->m_new()->p_Init2(MemorySurface(100, 40), x, y, frameWidth, frameHeight,
-                                         frames, 0, nullptr, 0, 0, 100, 40);
+  return (new c_Image)
+      ->m_new()
+      ->p_Init2(MemorySurface(100, 40), x, y, frameWidth, frameHeight, frames, 0, nullptr, 0, 0,
+                100, 40);
 }
 
 Corners CornersOf(c_Image* image) {
@@ -55,9 +57,11 @@ TEST(ImageTest, FramesBordersHandlesAndTheWholeSurfaceFlag) {
 }
 
 TEST(ImageTest, GridFramesWrapInsideTheirSource) {
-  EXPECT_EQ(CornersOf(Grid(30, 20, 6)), (Corners{{0, 0}, {30, 0}, {60, 0}, {0, 20}, {30, 20}, {60, 20}}));
-  c_Image* cut = (new c_Image)->m_new()->p_Init2(MemorySurface(100, 40), 10, 0, 10, 10, 3, 0,
-                                                 nullptr, 50, 5, 25, 20);
+  EXPECT_EQ(CornersOf(Grid(30, 20, 6)),
+            (Corners{{0, 0}, {30, 0}, {60, 0}, {0, 20}, {30, 20}, {60, 20}}));
+  c_Image* cut = (new c_Image)
+                     ->m_new()
+                     ->p_Init2(MemorySurface(100, 40), 10, 0, 10, 10, 3, 0, nullptr, 50, 5, 25, 20);
   EXPECT_EQ(CornersOf(cut), (Corners{{60, 5}, {50, 15}, {60, 15}}));
 }
 

@@ -31,7 +31,8 @@ TEST(SceneTest, ImagesOvalsLinesAndRotatedSpritesMakeAPicture) {
   for (int i = 0; i < 8; ++i) kx_graphics_DrawEllipse(80 + i * 64, 80, 10 + i * 3, 20);
   kx_graphics_SetColor(255, 255, 255);
   for (int i = 0; i <= 12; ++i) kx_graphics_DrawLine(40, 140 + i * 10, 600, 260 - i * 10);
-  for (int i = 0; i < 12; ++i) kx_graphics_DrawImage2(arrow, 60 + i * 48, 320, i * 30.0f, 1 + i * 0.1f, 1 + i * 0.1f, 0);
+  for (int i = 0; i < 12; ++i)
+    kx_graphics_DrawImage2(arrow, 60 + i * 48, 320, i * 30.0f, 1 + i * 0.1f, 1 + i * 0.1f, 0);
   kx_graphics_SetAlpha(0.5f);
   kx_graphics_SetColor(0, 255, 0);
   kx_graphics_DrawEllipse(320, 410, 200, 40);
@@ -44,9 +45,12 @@ TEST(SceneTest, ImagesOvalsLinesAndRotatedSpritesMakeAPicture) {
   Array<int> frame(640 * 480);
   d->ReadPixels(frame, 0, 0, 640, 480, 0, 640);
   std::vector<unsigned char> rgb(640 * 480 * 3);
-  for (int i = 0; i < 640 * 480 * 3; ++i) rgb[i] = static_cast<unsigned char>(frame[i / 3] >> (16 - i % 3 * 8));
+  for (int i = 0; i < 640 * 480 * 3; ++i)
+    rgb[i] = static_cast<unsigned char>(frame[i / 3] >> (16 - i % 3 * 8));
   gfxtest::WritePng("scene.png", 640, 480, 3, rgb);
-  auto at = [&frame](int x, int y) { return static_cast<unsigned int>(frame[y * 640 + x]) & 0xFFFFFF; };
+  auto at = [&frame](int x, int y) {
+    return static_cast<unsigned int>(frame[y * 640 + x]) & 0xFFFFFF;
+  };
   EXPECT_EQ(at(5, 5), 0x101830u);
   EXPECT_EQ(at(80, 80), 0xFF5050u);
   EXPECT_EQ(at(60, 320), 0xFFC040u);

@@ -32,7 +32,9 @@ class SurfaceTest : public ::testing::Test {
   gxtkGraphics* d = nullptr;
 };
 
-std::vector<int> Bytes(const gxtkSurface* s, int n) { return std::vector<int>(s->data, s->data + n); }
+std::vector<int> Bytes(const gxtkSurface* s, int n) {
+  return std::vector<int>(s->data, s->data + n);
+}
 
 TEST_F(SurfaceTest, ColourIsPremultipliedByAlphaAtLoad) {
   gxtkSurface* rgba = Load(gfxtest::WritePng("rgba.png", 1, 1, 4, {200, 100, 50, 128}));
