@@ -40,8 +40,28 @@ struct CachedBlock {
 // One singly linked list per size class of 8 to 56 bytes.
 CachedBlock* gc_cache[kCacheLimit / 8];
 
-// Size of the block that gc_object_alloc has handed out and whose constructor has not run.
-unsigned int gc_pending_size = 0;
+// Blocks handed out whose constructors have not run yet. Usually one; more when the
+// arguments of a new-expression allocate, which happens after the outer block is taken.
+struct PendingBlock {
+  const char* block;
+  unsigned int size;
+};
+const int kMaxPending = 64;
+PendingBlock gc_pending[kMaxPending];
+int gc_pending_count = 0;
+
+// Takes the pending entry of the block holding `address`; its size, or 0 when there is none.
+unsigned int TakePending(const void* address) {
+  const char* at = static_cast<const char*>(address);
+  for (int i = gc_pending_count - 1; i >= 0; --i) {
+    if (at >= gc_pending[i].block && at < gc_pending[i].block + gc_pending[i].size) {
+      unsigned int size = gc_pending[i].size;
+      gc_pending[i] = gc_pending[--gc_pending_count];
+      return size;
+    }
+  }
+  return 0;
+}
 // Size of the object whose destructor has just finished, for the operator delete that follows.
 unsigned int gc_dying_size = 0;
 
@@ -123,13 +143,20 @@ void* gc_object_alloc(int size) {
   void* block = TakeBlock(static_cast<unsigned int>(size));
   gc_alloced_bytes += size;
   gc_max_alloced_bytes = std::max(gc_max_alloced_bytes, gc_alloced_bytes);
-  gc_pending_size = static_cast<unsigned int>(size);
+  if (gc_pending_count == kMaxPending) std::abort();
+  gc_pending[gc_pending_count++] = {static_cast<const char*>(block), static_cast<unsigned>(size)};
   return block;
 }
 
 void gc_object_free(void* block) {
-  unsigned int size = gc_dying_size;
-  gc_free_bytes -= static_cast<int>(size);
+  unsigned int size = TakePending(block);
+  if (size != 0) {
+    // A new-expression failed before its constructor ran: the block never became an object.
+    gc_alloced_bytes -= static_cast<int>(size);
+  } else {
+    size = gc_dying_size;
+    gc_free_bytes -= static_cast<int>(size);
+  }
   if (size >= kCacheLimit || size == 0) {
     std::free(block);
     return;
@@ -142,14 +169,14 @@ void gc_object_free(void* block) {
 }
 
 gc_object::gc_object() {
-  if (gc_pending_size == 0) {
+  unsigned int size = TakePending(this);
+  if (size == 0) {
     // Not from the heap (a static empty array): coloured so the collector leaves it alone.
     succ = pred = nullptr;
     flags = gc_static_colour;
     return;
   }
-  flags = gc_pending_size | static_cast<unsigned int>(gc_markbit);
-  gc_pending_size = 0;
+  flags = size | static_cast<unsigned int>(gc_markbit);
   Append(&gc_unmarked_list, this);
 }
 

@@ -218,6 +218,21 @@ TEST_F(GcTest, ExternalBytesEndTheCycleAndAllocationsPayForTheGarbage) {
   EXPECT_TRUE(registry_.destroyed[id]);
 }
 
+// The argument is allocated after the outer block but before the outer constructor runs.
+struct TPair : TNode {
+  explicit TPair(TBase* first) { gc_assign(a, first); }
+};
+
+TEST_F(GcTest, AllocationInsideANewExpressionKeepsBothObjectsManaged) {
+  gc_assign(globals[0], static_cast<TBase*>(new TPair(new TLeaf)));
+  ForceCycleEnd();
+  ForceCycleEnd();
+  PayForGarbage();
+  ASSERT_TRUE(globals[0]->Sound());
+  EXPECT_TRUE(static_cast<TNode*>(globals[0])->a->Sound());
+  // Reclaimed like any other once dropped; TearDown checks that.
+}
+
 TEST_F(GcTest, SmallBlocksAreRecycledThroughTheirSizeClass) {
   ForceCycleEnd();
   PayForGarbage();
