@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/support/process.h"
+#include "tests/tools/wav_reader.h"
 
 namespace {
 
@@ -177,44 +178,6 @@ TEST(DataImages, FontGlyphsFitTheTextLayout) {
   }
 }
 
-struct Wav {
-  int format = 0, channels = 0, rate = 0, bits = 0, blockAlign = 0;
-  std::vector<short> samples;
-};
-
-unsigned Le(const std::string& b, size_t at, int bytes) {
-  unsigned v = 0;
-  for (int i = bytes - 1; i >= 0; i--) v = (v << 8) | static_cast<unsigned char>(b[at + i]);
-  return v;
-}
-
-// A strict little reader: RIFF/WAVE, a "fmt " chunk before a "data" chunk that fits the file.
-bool ReadWav(const std::string& path, Wav* out) {
-  std::string b = kxtest::ReadFile(path);
-  if (b.size() < 12 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 4, "WAVE") != 0) return false;
-  bool haveFormat = false;
-  for (size_t at = 12; at + 8 <= b.size();) {
-    std::string id = b.substr(at, 4);
-    size_t size = Le(b, at + 4, 4), body = at + 8;
-    if (body + size > b.size()) return false;
-    if (id == "fmt " && size >= 16) {
-      out->format = static_cast<int>(Le(b, body, 2));
-      out->channels = static_cast<int>(Le(b, body + 2, 2));
-      out->rate = static_cast<int>(Le(b, body + 4, 4));
-      out->blockAlign = static_cast<int>(Le(b, body + 12, 2));
-      out->bits = static_cast<int>(Le(b, body + 14, 2));
-      haveFormat = true;
-    } else if (id == "data" && haveFormat) {
-      out->samples.resize(size / 2);
-      for (size_t i = 0; i < out->samples.size(); i++)
-        out->samples[i] = static_cast<short>(Le(b, body + 2 * i, 2));
-      return size % 2 == 0;
-    }
-    at = body + size + (size & 1);
-  }
-  return false;
-}
-
 double Rms(const std::vector<short>& s, size_t from, size_t to) {
   double sum = 0;
   for (size_t i = from; i < to; i++) sum += static_cast<double>(s[i]) * s[i];
@@ -227,8 +190,8 @@ TEST(DataSounds, EveryEffectIsCleanPcm) {
   for (int cue : kCues) {
     char name[32];
     std::snprintf(name, sizeof name, "data/sfx/%03d.wav", cue);
-    Wav w;
-    ASSERT_TRUE(ReadWav(name, &w)) << name;
+    kxtest::Wav w;
+    ASSERT_TRUE(kxtest::ReadWav(name, &w)) << name;
     EXPECT_EQ(w.format, 1) << name;
     EXPECT_EQ(w.bits, 16) << name;
     EXPECT_TRUE(w.channels == 1 || w.channels == 2) << name;
@@ -265,24 +228,23 @@ TEST(DataSounds, TuneDecodesLoopsWithoutClickAndMatchesTheEffects) {
   std::free(data);
   double seconds = static_cast<double>(frames) / rate;
   EXPECT_TRUE(seconds >= 30 && seconds <= 90) << seconds;
-  // The seam: stepping from the last sample to the first is no bigger than the music's own
-  // ordinary steps.
+  // The seam: a click is a step far bigger than its neighbours, so the step from the last
+  // sample to the first is held to the largest step of the 2 ms on either side of it.
+  auto at = [&](long i, int c) { return static_cast<double>(s[((i + frames) % frames) * channels + c]); };
   for (int c = 0; c < channels; c++) {
-    std::vector<double> steps;
-    for (int i = 1; i < frames; i++)
-      steps.push_back(std::fabs(static_cast<double>(s[i * channels + c]) - s[(i - 1) * channels + c]));
-    std::nth_element(steps.begin(), steps.begin() + steps.size() * 99 / 100, steps.end());
-    double usual = steps[steps.size() * 99 / 100];
-    double seam = std::fabs(static_cast<double>(s[c]) - s[(frames - 1) * channels + c]);
-    EXPECT_LE(seam, usual) << "channel " << c;
+    double nearby = 0;
+    for (long i = -88; i < 88; i++)
+      if (i != 0) nearby = std::max(nearby, std::fabs(at(i, c) - at(i - 1, c)));
+    double seam = std::fabs(at(0, c) - at(-1, c));
+    EXPECT_LE(seam, 1.5 * nearby + 16) << "channel " << c;
   }
   // Loudness: within a few decibels of the effects' typical level.
   std::vector<double> levels;
   for (int cue : kCues) {
     char name[32];
     std::snprintf(name, sizeof name, "data/sfx/%03d.wav", cue);
-    Wav w;
-    ASSERT_TRUE(ReadWav(name, &w));
+    kxtest::Wav w;
+    ASSERT_TRUE(kxtest::ReadWav(name, &w));
     levels.push_back(Rms(w.samples, 0, w.samples.size()));
   }
   std::sort(levels.begin(), levels.end());
