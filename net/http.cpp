@@ -56,7 +56,7 @@ void c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket* source) {
   m_lines->p_Clear();
   if (length > kHeadBytes) length = kHeadBytes;
   if (m_socket->p_IsConnected()) m_socket->p_SendAsync(m_wbuf, 0, length, this);
-  ReceiveNext(0);
+  KeepAndReceive(0, 0);
 }
 
 void c_HttpRequest::p_OnSendComplete(c_DataBuffer*, int, int, c_Socket* source) {
@@ -68,11 +68,13 @@ void c_HttpRequest::p_OnSendComplete(c_DataBuffer*, int, int, c_Socket* source) 
 void c_HttpRequest::p_OnReceiveComplete(c_DataBuffer*, int offset, int count, c_Socket* source) {
   if (source != m_socket) return;
   if (count <= 0) {
+    // Bytes held back as the start of a character that never came are kept as they are.
+    if (m_response && offset > 0) m_response->p_Push(m_rbuf->p_PeekString(0, offset, String("utf8")));
     Finish();
   } else if (!m_response) {
     ReceiveHead(offset, count);
   } else {
-    ReceiveBody(offset, count);
+    ReceiveBody(0, offset + count, count);
   }
 }
 
@@ -92,14 +94,11 @@ void c_HttpRequest::ReceiveHead(int offset, int count) {
       return;
     }
     gc_assign(m_response, (new c_StringStack)->m_new());
-    if (start < end) ReceiveBody(start, end - start);
-    else ReceiveNext(0);
+    ReceiveBody(start, end, end - start);
     return;
   }
-  // The chunk ended inside a line: keep its start and receive the rest behind it.
-  int tail = end - start;
-  if (start > 0) m_rbuf->p_CopyBytes(start, m_rbuf, 0, tail);
-  ReceiveNext(tail);
+  // The chunk ended inside a line.
+  KeepAndReceive(start, end);
 }
 
 bool c_HttpRequest::AcceptStatusLine() {
@@ -110,14 +109,33 @@ bool c_HttpRequest::AcceptStatusLine() {
   return true;
 }
 
-void c_HttpRequest::ReceiveBody(int offset, int count) {
-  m_bytesReceived += count;
-  m_response->p_Push(m_rbuf->p_PeekString(offset, count, String("utf8")));
-  ReceiveNext(0);
+namespace {
+
+// The length of bytes[0, count) without a UTF-8 sequence cut off at its end.
+int WholeUtf8Prefix(const unsigned char* bytes, int count) {
+  for (int back = 1; back <= 2 && back <= count; ++back) {
+    unsigned char b = bytes[count - back];
+    if ((b & 0xC0) == 0x80) continue;
+    int length = (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : 1;
+    return length > back ? count - back : count;
+  }
+  return count;
 }
 
-void c_HttpRequest::ReceiveNext(int offset) {
-  if (m_socket->p_IsConnected()) m_socket->p_ReceiveAsync(m_rbuf, offset, kReceiveBytes - offset, this);
+}  // namespace
+
+void c_HttpRequest::ReceiveBody(int from, int end, int fresh) {
+  m_bytesReceived += fresh;
+  // A character split between two chunks is decoded once both halves are here.
+  int whole = from + WholeUtf8Prefix(m_rbuf->m_bytes + from, end - from);
+  if (whole > from) m_response->p_Push(m_rbuf->p_PeekString(from, whole - from, String("utf8")));
+  KeepAndReceive(whole, end);
+}
+
+void c_HttpRequest::KeepAndReceive(int from, int end) {
+  int kept = end - from;
+  if (from > 0 && kept > 0) m_rbuf->p_CopyBytes(from, m_rbuf, 0, kept);
+  if (m_socket->p_IsConnected()) m_socket->p_ReceiveAsync(m_rbuf, kept, kReceiveBytes - kept, this);
 }
 
 void c_HttpRequest::Finish() {

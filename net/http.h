@@ -56,7 +56,9 @@ class c_HttpRequest : public Object,
   void ReceiveHead(int offset, int count);
   // Whether the collected head starts with a usable status line; sets m_status if so.
   bool AcceptStatusLine();
-  void ReceiveBody(int offset, int count);
-  void ReceiveNext(int offset);
+  // Decodes the body bytes [from, end) of the receive buffer, `fresh` of them new.
+  void ReceiveBody(int from, int end, int fresh);
+  // Moves the unconsumed bytes [from, end) to the buffer's start and receives behind them.
+  void KeepAndReceive(int from, int end);
   void Finish();
 };

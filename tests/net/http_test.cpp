@@ -77,14 +77,15 @@ std::vector<std::string> Pieces(const std::string& text, size_t size) {
   return pieces;
 }
 
-const char kHello[] = "HTTP/1.0 200 OK\r\nServer: loop\r\n\r\nhello";
+// The body's "é" is split between two receives when the pieces are single bytes.
+const char kHello[] = "HTTP/1.0 200 OK\r\nServer: loop\r\n\r\nh\xc3\xa9llo";
 
 TEST_F(HttpTest, WholeAndBytewiseResponsesGiveTheSameResult) {
   LoopbackServer whole({kHello});
   Get(whole, "/a/b?x=1&y=2#frag");
   EXPECT_EQ(request->p_Status(), 200);
-  EXPECT_EQ(request->p_ResponseText().ToUtf8(), "hello");
-  EXPECT_EQ(request->m_bytesReceived, 5);
+  EXPECT_EQ(request->p_ResponseText().ToUtf8(), "h\xc3\xa9llo");
+  EXPECT_EQ(request->m_bytesReceived, 6);
   ExpectFinishedOnceOnMain();
   ASSERT_EQ(whole.Requests().size(), 1u);
   EXPECT_EQ(whole.Requests()[0],
@@ -98,11 +99,18 @@ TEST_F(HttpTest, WholeAndBytewiseResponsesGiveTheSameResult) {
     request->receives = 0;
     Get(pieces, "/");
     EXPECT_EQ(request->p_Status(), 200);
-    EXPECT_EQ(request->p_ResponseText().ToUtf8(), "hello");
+    EXPECT_EQ(request->p_ResponseText().ToUtf8(), "h\xc3\xa9llo");
     EXPECT_EQ(request->m_lines->p_Join(String("|")).ToUtf8(), "HTTP/1.0 200 OK|Server: loop");
     EXPECT_GT(request->receives, 2);  // the pieces did arrive apart
     ExpectFinishedOnceOnMain();
   }
+}
+
+TEST_F(HttpTest, BodyEndingInsideACharacterKeepsItsBytes) {
+  LoopbackServer server({"HTTP/1.0 200 OK\r\n\r\nab\xc3"});
+  Get(server, "/");
+  EXPECT_EQ(request->p_ResponseText(), String("ab") + String::FromChar(0xC3));
+  ExpectFinishedOnceOnMain();
 }
 
 TEST_F(HttpTest, UnusableResponsesEndWithoutStatus) {
