@@ -1,6 +1,5 @@
 // A program on the real host, app framework and devices whose application reports what the
-// loop does: the updates of each second since it was created, and every suspension and
-// resumption. The window tests read its output; the game itself stays silent.
+// loop does: "updates N" for each second, "suspend" and "resume".
 #include "app/app.h"
 #include "host/vantorgame.h"
 
@@ -11,31 +10,28 @@ class c_ProbeApp : public c_App {
 
   int p_OnCreate() override {
     kx_app_SetUpdateRate(60);
-    m_secondStart = kx_app_Millisecs();
-    return 0;
+    return Restart();
   }
   int p_OnUpdate() override {
     ++m_updates;
-    if (kx_app_Millisecs() - m_secondStart >= 1000) {
-      kxPrint(String("updates ") + String(m_updates));
-      m_updates = 0;
-      m_secondStart += 1000;
-    }
+    if (kx_app_Millisecs() - m_secondStart < 1000) return 0;
+    kxPrint(String("updates ") + String(m_updates));
+    m_updates = 0;
+    m_secondStart += 1000;
     return 0;
   }
-  // A suspension cuts the current second short; counting starts afresh on resumption.
   int p_OnSuspend() override {
     kxPrint(String("suspend"));
     return 0;
   }
   int p_OnResume() override {
     kxPrint(String("resume"));
+    return Restart();
+  }
+  // Counting starts afresh: a suspension cuts the current second short.
+  int Restart() {
     m_updates = 0;
     m_secondStart = kx_app_Millisecs();
-    return 0;
-  }
-  int p_OnRender() override {
-    if (kx_graphics_renderDevice) kx_graphics_renderDevice->Cls(0, 0, 0);
     return 0;
   }
 };
@@ -52,6 +48,4 @@ int kxMain() {
   return 0;
 }
 
-int main(int argc, char** argv) {
-  return KxVantorGame::Main(argc, const_cast<const char**>(argv));
-}
+int main(int argc, char** argv) { return KxVantorGame::Main(argc, const_cast<const char**>(argv)); }
