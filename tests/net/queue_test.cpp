@@ -1,6 +1,8 @@
 // The operation queues and sockets: order and thread of completion, connect outcomes.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -93,6 +95,36 @@ TEST(Socket, ConnectsOnceAndIgnoresASecondConnect) {
   EXPECT_EQ(second->calls, 0);
   socket->p_Close();
   EXPECT_FALSE(socket->p_IsOpen());
+}
+
+class ReceiveCounter : public Object, public c_IOnReceiveComplete {
+ public:
+  int calls = 0;
+  int count = 1;
+  void p_OnReceiveComplete(c_DataBuffer*, int, int got, c_Socket*) override {
+    ++calls;
+    count = got;
+  }
+};
+
+TEST(Socket, ClosingWakesABlockedReceiveAndReleasesTheHandleAfterIt) {
+  kx_asyncevent_Init();
+  nettest::LoopbackServer silent({});
+  c_Socket* socket = (new c_Socket)->m_new(String("stream"));
+  ConnectCounter* connect = new ConnectCounter;
+  socket->p_ConnectAsync(String("127.0.0.1"), silent.Port(), connect);
+  ASSERT_TRUE(nettest::PumpUntil([&] { return connect->calls > 0; }));
+  ReceiveCounter* receive = new ReceiveCounter;
+  socket->p_ReceiveAsync((new c_DataBuffer)->m_new(64), 0, 64, receive);
+  int handle = socket->m_sock.m_handle;
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  socket->p_Close();
+  EXPECT_FALSE(socket->p_IsConnected());
+  // The worker may still be inside its call, so the descriptor must not be reused yet.
+  EXPECT_NE(fcntl(handle, F_GETFD), -1);
+  ASSERT_TRUE(nettest::PumpUntil([&] { return receive->calls > 0; }, 1.0));
+  EXPECT_LE(receive->count, 0);
+  EXPECT_EQ(fcntl(handle, F_GETFD), -1);
 }
 
 TEST(Socket, UnresolvedHostFailsToConnect) {
