@@ -2,7 +2,6 @@
 #include "graphics/surface.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #include "graphics/gl.h"
 #include "host/glfw2.h"
@@ -38,7 +37,7 @@ int PowerOfTwoAtLeast(int n) {
 }
 
 // Allocates the bound texture; when the driver refuses the size, retries at powers of two.
-// Returns the size actually allocated.
+// Stores the size actually allocated.
 void AllocateTexture(int width, int height, int format, int* texWidth, int* texHeight) {
   const KxGlApi& gl = kx_graphics_gl;
   // Errors left by earlier calls must not pass for a refusal of this size.
