@@ -1,6 +1,6 @@
-// Test helpers for the socket tests: a tiny scripted HTTP server on 127.0.0.1 (bounded in
-// connections and time) and a pump that drives the event sources from the test's thread.
-// Header-only, so the game's tests can use it too.
+// Test helpers for the socket tests (header-only, so the game's tests can use them too): a tiny
+// scripted HTTP server on 127.0.0.1, bounded in connections and time, and a pump that drives the
+// event sources from the test's thread.
 #pragma once
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -20,41 +20,8 @@
 
 namespace nettest {
 
-// Serves `connections` connections, one after another, then stops. For each it reads the
-// request head (and as many body bytes as its Content-Length says), then sends the response
-// pieces with `gapMs` between them and closes. Gives up after a few seconds without a client.
-class LoopbackServer {
- public:
-  LoopbackServer(std::vector<std::string> responsePieces, int connections = 1, int gapMs = 0);
-  ~LoopbackServer();
-  int Port() const { return port_; }
-  // The raw bytes of every request received so far.
-  std::vector<std::string> Requests();
-
- private:
-  void Serve(int connections);
-  void Answer(int client);
-
-  std::vector<std::string> pieces_;
-  int gapMs_;
-  int listener_ = -1;
-  int port_ = 0;
-  std::mutex mutex_;
-  std::vector<std::string> requests_;
-  std::thread thread_;
-};
-
-// A port on 127.0.0.1 that nothing listens on.
-int RefusedPort();
-
-// Calls kx_asyncevent_UpdateAsyncEvents every millisecond until `done` or the time is up.
-bool PumpUntil(const std::function<bool()>& done, double seconds = 5.0);
-
-
-
-namespace detail {
-
-inline int ListenOnLoopback(int backlog, int* port) {
+// A TCP socket bound to a free port on 127.0.0.1, listening when backlog > 0; -1 on failure.
+inline int BindLoopback(int backlog, int* port) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
@@ -75,66 +42,76 @@ inline bool Readable(int fd, int ms) {
   return poll(&p, 1, ms) == 1;
 }
 
-}  // namespace detail
-
-inline LoopbackServer::LoopbackServer(std::vector<std::string> responsePieces, int connections, int gapMs)
-    : pieces_(std::move(responsePieces)), gapMs_(gapMs) {
-  listener_ = detail::ListenOnLoopback(connections, &port_);
-  thread_ = std::thread([this, connections] { Serve(connections); });
-}
-
-inline LoopbackServer::~LoopbackServer() {
-  thread_.join();
-  if (listener_ >= 0) close(listener_);
-}
-
-inline std::vector<std::string> LoopbackServer::Requests() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return requests_;
-}
-
-inline void LoopbackServer::Serve(int connections) {
-  for (int i = 0; i < connections && listener_ >= 0; ++i) {
-    if (!detail::Readable(listener_, 5000)) return;
-    int client = accept(listener_, nullptr, nullptr);
-    if (client < 0) return;
-    Answer(client);
-    close(client);
-  }
-}
-
-inline void LoopbackServer::Answer(int client) {
-  std::string request;
-  size_t wanted = std::string::npos;
-  char chunk[4096];
-  while (request.size() < wanted && detail::Readable(client, 3000)) {
-    ssize_t got = recv(client, chunk, sizeof chunk, 0);
-    if (got <= 0) break;
-    request.append(chunk, static_cast<size_t>(got));
-    size_t headEnd = request.find("\r\n\r\n");
-    if (headEnd == std::string::npos) continue;
-    size_t length = request.find("Content-Length: ");
-    size_t body = length < headEnd ? std::strtoul(request.c_str() + length + 16, nullptr, 10) : 0;
-    wanted = headEnd + 4 + body;
-  }
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    requests_.push_back(request);
-  }
-  for (const std::string& piece : pieces_) {
-    if (gapMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(gapMs_));
-    if (send(client, piece.data(), piece.size(), MSG_NOSIGNAL) < 0) return;
-  }
-}
-
+// A port on 127.0.0.1 that nothing listens on.
 inline int RefusedPort() {
   int port = 0;
-  int fd = detail::ListenOnLoopback(0, &port);
-  close(fd);
+  close(BindLoopback(0, &port));
   return port;
 }
 
-inline bool PumpUntil(const std::function<bool()>& done, double seconds) {
+// Serves `connections` connections, one after another, then stops. For each it reads the
+// request head (and as many body bytes as its Content-Length says), then sends the response
+// pieces with `gapMs` before each and closes. Gives up after a few seconds without a client.
+class LoopbackServer {
+ public:
+  LoopbackServer(std::vector<std::string> pieces, int connections = 1, int gapMs = 0)
+      : pieces_(std::move(pieces)), gapMs_(gapMs), listener_(BindLoopback(connections, &port_)) {
+    thread_ = std::thread([this, connections] {
+      for (int i = 0; i < connections && Readable(listener_, 5000); ++i) {
+        int client = accept(listener_, nullptr, nullptr);
+        if (client < 0) return;
+        Answer(client);
+        close(client);
+      }
+    });
+  }
+  ~LoopbackServer() {
+    thread_.join();
+    close(listener_);
+  }
+  int Port() const { return port_; }
+  // The raw bytes of every request received so far.
+  std::vector<std::string> Requests() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+  }
+
+ private:
+  void Answer(int client) {
+    std::string request;
+    size_t wanted = std::string::npos;
+    char chunk[4096];
+    while (request.size() < wanted && Readable(client, 3000)) {
+      ssize_t got = recv(client, chunk, sizeof chunk, 0);
+      if (got <= 0) break;
+      request.append(chunk, static_cast<size_t>(got));
+      size_t headEnd = request.find("\r\n\r\n");
+      if (headEnd == std::string::npos) continue;
+      size_t length = request.find("Content-Length: ");
+      size_t body = length < headEnd ? std::strtoul(request.c_str() + length + 16, nullptr, 10) : 0;
+      wanted = headEnd + 4 + body;
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      requests_.push_back(request);
+    }
+    for (const std::string& piece : pieces_) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(gapMs_));
+      if (send(client, piece.data(), piece.size(), MSG_NOSIGNAL) < 0) return;
+    }
+  }
+
+  std::vector<std::string> pieces_;
+  int gapMs_;
+  int port_ = 0;
+  int listener_;
+  std::mutex mutex_;
+  std::vector<std::string> requests_;
+  std::thread thread_;
+};
+
+// Calls kx_asyncevent_UpdateAsyncEvents every millisecond until `done` or the time is up.
+inline bool PumpUntil(const std::function<bool()>& done, double seconds = 5.0) {
   auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!done()) {
     if (std::chrono::steady_clock::now() > limit) return false;
