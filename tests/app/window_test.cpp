@@ -33,7 +33,10 @@ class WindowTest : public testing::Test {
     ASSERT_TRUE(xvfb.Start(1280, 1024)) << "Xvfb did not come up";
     display = XOpenDisplay(xvfb.Display().c_str());
     ASSERT_NE(display, nullptr);
+    // The program runs in a folder of its own that sees the real data, so that the state it
+    // stores never touches the developer's.
     dir = kxtest::MakeTempDir("kx_window");
+    std::filesystem::create_directory_symlink(std::string(KX_SOURCE_DIR) + "/data", dir + "/data");
   }
   void TearDown() override {
     if (app.Running()) app.Kill();
@@ -42,10 +45,10 @@ class WindowTest : public testing::Test {
     std::filesystem::remove_all(dir);
   }
 
-  // Starts a program from the repository root and waits for its window.
+  // Starts a program and waits for its window.
   void Launch(const std::string& program) {
     ASSERT_TRUE(app.Start({std::string(KX_BINARY_DIR) + "/" + program},
-                          {"DISPLAY=" + xvfb.Display()}, dir + "/out", "", KX_SOURCE_DIR));
+                          {"DISPLAY=" + xvfb.Display()}, dir + "/out", "", dir));
     ASSERT_TRUE(WaitFor(
         [&] {
           window = xvfb.Tool({"/usr/bin/xdotool", "search", "--name", "^Skarblit$"}).out;
