@@ -1,6 +1,8 @@
 // Artwork of the arena: zap posts, the craft, the four foe kinds, the shield, the star and
 // spark sprites, and the large circles (flash, halo, cog backdrop).
+#include <array>
 #include <cmath>
+#include <initializer_list>
 
 #include "tools/gen/art.h"
 
@@ -206,24 +208,35 @@ void PartFrame(cairo_t* cr, int i) {
   cairo_fill(cr);
 }
 
-void CogBackdrop(cairo_t* cr) {
-  cairo_pattern_t* p = cairo_pattern_create_radial(0, 0, 0, 0, 0, 118);
-  cairo_pattern_add_color_stop_rgba(p, 0, 0.1, 0.2, 0.45, 0.95);
-  cairo_pattern_add_color_stop_rgba(p, 1, 0.02, 0.04, 0.15, 0.95);
+// A disc filled with a radial gradient; stops are {offset, r, g, b, alpha}.
+void GradientDisc(cairo_t* cr, double inner, double outer,
+                  std::initializer_list<std::array<double, 5>> stops) {
+  cairo_pattern_t* p = cairo_pattern_create_radial(0, 0, inner, 0, 0, outer);
+  for (const auto& st : stops) cairo_pattern_add_color_stop_rgba(p, st[0], st[1], st[2], st[3], st[4]);
   cairo_set_source(cr, p);
-  cairo_arc(cr, 0, 0, 118, 0, kTau);
+  cairo_arc(cr, 0, 0, outer, 0, kTau);
   cairo_fill(cr);
   cairo_pattern_destroy(p);
+}
+
+// Radial tick marks from radius `from` (or `longFrom` for every `longEvery`-th) out to `to`.
+void Ticks(cairo_t* cr, int count, double from, double longFrom, int longEvery, double to,
+           double width, Rgb c, double alpha) {
+  for (int i = 0; i < count; i++) {
+    double a = i * kTau / count, r0 = i % longEvery ? from : longFrom;
+    cairo_move_to(cr, std::sin(a) * r0, -std::cos(a) * r0);
+    cairo_line_to(cr, std::sin(a) * to, -std::cos(a) * to);
+  }
+  cairo_set_line_width(cr, width);
+  SetColour(cr, c, alpha);
+  cairo_stroke(cr);
+}
+
+void CogBackdrop(cairo_t* cr) {
+  GradientDisc(cr, 0, 118, {{0, 0.1, 0.2, 0.45, 0.95}, {1, 0.02, 0.04, 0.15, 0.95}});
   cairo_arc(cr, 0, 0, 116, 0, kTau);
   NeonStroke(cr, Rgb{0.3, 0.8, 1}, 5, 0.6);
-  for (int i = 0; i < 24; i++) {
-    double a = i * kTau / 24;
-    cairo_move_to(cr, std::sin(a) * 98, -std::cos(a) * 98);
-    cairo_line_to(cr, std::sin(a) * 106, -std::cos(a) * 106);
-  }
-  cairo_set_line_width(cr, 3);
-  SetColour(cr, Rgb{0.4, 0.8, 1}, 0.7);
-  cairo_stroke(cr);
+  Ticks(cr, 24, 98, 98, 1, 106, 3, Rgb{0.4, 0.8, 1}, 0.7);
 }
 
 void Flash(cairo_t* cr) {
@@ -241,24 +254,11 @@ void Flash(cairo_t* cr) {
 }
 
 void Halo(cairo_t* cr) {
-  cairo_pattern_t* p = cairo_pattern_create_radial(0, 0, 20, 0, 0, 120);
-  cairo_pattern_add_color_stop_rgba(p, 0, 0.2, 0.5, 1, 0.05);
-  cairo_pattern_add_color_stop_rgba(p, 0.8, 0.3, 0.6, 1, 0.35);
-  cairo_pattern_add_color_stop_rgba(p, 1, 0.4, 0.7, 1, 0.0);
-  cairo_set_source(cr, p);
-  cairo_arc(cr, 0, 0, 120, 0, kTau);
-  cairo_fill(cr);
-  cairo_pattern_destroy(p);
+  GradientDisc(cr, 20, 120,
+               {{0, 0.2, 0.5, 1, 0.05}, {0.8, 0.3, 0.6, 1, 0.35}, {1, 0.4, 0.7, 1, 0.0}});
   cairo_arc(cr, 0, 0, 110, 0, kTau);
   NeonStroke(cr, Rgb{0.45, 0.8, 1}, 3, 0.8);
-  for (int i = 0; i < 72; i++) {
-    double a = i * kTau / 72, r0 = i % 6 ? 100 : 92;
-    cairo_move_to(cr, std::sin(a) * r0, -std::cos(a) * r0);
-    cairo_line_to(cr, std::sin(a) * 105, -std::cos(a) * 105);
-  }
-  cairo_set_line_width(cr, 1.6);
-  SetColour(cr, Rgb{0.7, 0.9, 1}, 0.8);
-  cairo_stroke(cr);
+  Ticks(cr, 72, 100, 92, 6, 105, 1.6, Rgb{0.7, 0.9, 1}, 0.8);
   for (int i = 0; i < 36; i++) {
     double a = i * kTau / 36;
     cairo_arc(cr, 0, 0, 64, a, a + kTau / 72);

@@ -50,6 +50,16 @@ void Gear(cairo_t* cr, int teeth, double outer, double inner, double hole) {
   }
 }
 
+// One turning layer of the cog: a toothed ring with a translucent body and a neon rim.
+void GearLayer(cairo_t* cr, int teeth, double outer, double inner, double hole, Rgb body, Rgb rim,
+               double width) {
+  Gear(cr, teeth, outer, inner, hole);
+  SetColour(cr, body, 0.85);
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+  cairo_fill_preserve(cr);
+  NeonStroke(cr, rim, width, 0.6);
+}
+
 void IconFrame(cairo_t* cr, int i) {
   switch (i) {
     case 0:
@@ -149,17 +159,9 @@ void ButtonFrame(cairo_t* cr, int i) {
   if (i < 6) {
     DialSegment(cr, i);
   } else if (i == 8) {
-    Gear(cr, 12, 30, 25, 19);
-    SetColour(cr, Rgb{0.1, 0.3, 0.5}, 0.8);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_fill_preserve(cr);
-    NeonStroke(cr, Rgb{0.3, 0.85, 1}, 1.6, 0.6);
+    GearLayer(cr, 12, 30, 25, 19, Rgb{0.1, 0.3, 0.5}, Rgb{0.3, 0.85, 1}, 1.6);
   } else if (i == 9) {
-    Gear(cr, 8, 17, 13.5, 8);
-    SetColour(cr, Rgb{0.45, 0.1, 0.4}, 0.85);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_fill_preserve(cr);
-    NeonStroke(cr, Rgb{1, 0.4, 0.85}, 1.4, 0.6);
+    GearLayer(cr, 8, 17, 13.5, 8, Rgb{0.45, 0.1, 0.4}, Rgb{1, 0.4, 0.85}, 1.4);
   } else if (i == 10) {
     PolyPath(cr, 5, 7.5, 3.2, 0);
     SetColour(cr, Rgb{1, 0.85, 0.3});
