@@ -14,16 +14,17 @@ const double kTau = 2 * M_PI;
 
 struct Stage {
   cairo_t* cr;
+  int res;  // resolution of the sheets used: 1, 2 or 4 pixels per unit
   std::map<std::string, Sheet> sheets;
   std::map<std::string, cairo_surface_t*> surfaces;  // by name and tint
 
-  // The sheet at 2x with its colours multiplied by the tint, as the game's vertex colour does.
+  // The sheet at the stage's resolution with its colours multiplied by the tint, as the game's vertex colour does.
   cairo_surface_t* Surface(const std::string& name, Rgb tint) {
     char key[96];
-    std::snprintf(key, sizeof key, "%s/%.3f/%.3f/%.3f", name.c_str(), tint.r, tint.g, tint.b);
+    std::snprintf(key, sizeof key, "%s/%d/%.3f/%.3f/%.3f", name.c_str(), res, tint.r, tint.g, tint.b);
     auto it = surfaces.find(key);
     if (it != surfaces.end()) return it->second;
-    cairo_surface_t* s = RenderSheet(sheets.at(name), 2);
+    cairo_surface_t* s = RenderSheet(sheets.at(name), res);
     unsigned char* d = cairo_image_surface_get_data(s);
     int n = cairo_image_surface_get_stride(s) * cairo_image_surface_get_height(s);
     for (int i = 0; i < n; i += 4) {
@@ -40,11 +41,11 @@ struct Stage {
   void Draw(const std::string& name, int frame, double x, double y, double scale = 1,
             double rotDeg = 0, double alpha = 1, Rgb tint = kWhite) {
     const Sheet& sh = sheets.at(name);
-    int fw = sh.frameW * 2, fh = sh.frameH * 2;
+    int fw = sh.frameW * res, fh = sh.frameH * res;
     cairo_save(cr);
     cairo_translate(cr, x, y);
     cairo_rotate(cr, rotDeg * M_PI / 180);
-    cairo_scale(cr, scale * 0.5, scale * 0.5);
+    cairo_scale(cr, scale / res, scale / res);
     cairo_rectangle(cr, -fw / 2.0, -fh / 2.0, fw, fh);
     cairo_clip(cr);
     cairo_set_source_surface(cr, Surface(name, tint), -fw / 2.0 - (frame % sh.cols) * fw,
@@ -184,14 +185,19 @@ bool WritePreviews(const std::string& dir) {
   for (const Sheet& s : AllSheets()) st.sheets.emplace(s.name, s);
   bool ok = true;
   const std::pair<const char*, void (*)(Stage&)> scenes[] = {
-      {"scene_play.png", PlayScene}, {"scene_menu.png", MenuScene}, {"scene_loading.png", LoadingScene}};
-  for (const auto& scene : scenes) {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 640, 480);
-    st.cr = cairo_create(s);
-    scene.second(st);
-    cairo_destroy(st.cr);
-    ok = ok && cairo_surface_write_to_png(s, (dir + "/" + scene.first).c_str()) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(s);
+      {"scene_play", PlayScene}, {"scene_menu", MenuScene}, {"scene_loading", LoadingScene}};
+  // A window of 640x480 loads the 2x sheets, a smaller one the 1x sheets.
+  for (int res : {1, 2}) {
+    st.res = res;
+    for (const auto& scene : scenes) {
+      cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 640, 480);
+      st.cr = cairo_create(s);
+      scene.second(st);
+      cairo_destroy(st.cr);
+      std::string file = dir + "/" + scene.first + (res == 1 ? "-1x.png" : "-2x.png");
+      ok = ok && cairo_surface_write_to_png(s, file.c_str()) == CAIRO_STATUS_SUCCESS;
+      cairo_surface_destroy(s);
+    }
   }
   for (auto& s : st.surfaces) cairo_surface_destroy(s.second);
   return ok;

@@ -1,5 +1,5 @@
-// Scene previews for judging the artwork in place: a frame of play and the main menu, composed
-// at 640x480 from the 2x sheets drawn at half size with nearest sampling, as the game does.
+// Scene previews for judging the artwork in place: play, the main menu and the loading screen,
+// composed at 640x480 from the sheets with nearest sampling, as the game draws them.
 #pragma once
 #include <string>
 
