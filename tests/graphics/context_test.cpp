@@ -139,4 +139,38 @@ TEST_F(ContextTest, ManyRotatedSpritesShareOneDrawCall) {
   EXPECT_EQ(gl.draws[0].count, 600);
 }
 
+// The whole frame is also saved as graphics_scene.png in the build tree, for people to look at.
+TEST_F(ContextTest, ASceneOfImagesOvalsLinesAndRotatedSprites) {
+  c_Image* sprite = Quadrants();
+  d->Cls(16, 24, 48);
+  kx_graphics_SetColor(40, 90, 200);
+  kx_graphics_DrawRect(20, 20, 600, 440);
+  kx_graphics_SetColor(255, 80, 80);
+  for (int i = 0; i < 8; ++i) kx_graphics_DrawEllipse(80 + i * 64, 80, 10 + i * 3, 20);
+  kx_graphics_SetColor(255, 255, 255);
+  for (int i = 0; i <= 12; ++i) kx_graphics_DrawLine(40, 140 + i * 10, 600, 260 - i * 10);
+  for (int i = 0; i < 12; ++i) {
+    kx_graphics_DrawImage2(sprite, 60 + i * 48, 320, i * 30.0f, 0.8f + i * 0.05f, 0.8f, 0);
+  }
+  kx_graphics_SetAlpha(0.5f);
+  kx_graphics_SetColor(0, 255, 0);
+  kx_graphics_DrawEllipse(320, 410, 200, 40);
+  kx_graphics_SetBlend(1);
+  kx_graphics_SetAlpha(1);
+  kx_graphics_SetColor(200, 0, 0);
+  kx_graphics_DrawEllipse(380, 410, 60, 30);
+  d->EndRender();
+  Array<int> frame(640 * 480);
+  d->ReadPixels(frame, 0, 0, 640, 480, 0, 640);
+  std::vector<unsigned char> rgb(640 * 480 * 3);
+  for (int i = 0; i < 640 * 480 * 3; ++i) rgb[i] = frame[i / 3] >> (16 - i % 3 * 8) & 255;
+  gfxtest::WritePng("scene.png", 640, 480, 3, rgb);
+  EXPECT_EQ(Rgb(d, 5, 5), 0x101830u);
+  EXPECT_EQ(Rgb(d, 80, 80), 0xFF5050u);
+  EXPECT_EQ(Around(60, 320, 4), "rgwb");
+  // Half-transparent green over blue, then additive red on top of that.
+  EXPECT_TRUE(gfxtest::Near(Rgb(d, 250, 410), 0x14AC64u));
+  EXPECT_TRUE(gfxtest::Near(Rgb(d, 380, 410), 0xDCAC64u));
+}
+
 }  // namespace
