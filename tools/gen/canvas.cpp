@@ -116,9 +116,7 @@ cairo_font_face_t* Face(FontStyle style) {
   auto it = g_faces.find(style);
   if (it != g_faces.end()) return it->second.second;
   if (!g_ft) FT_Init_FreeType(&g_ft);
-  const char* file = style == FontStyle::Bold       ? "DejaVuSans-Bold.ttf"
-                     : style == FontStyle::MonoBold ? "DejaVuSansMono-Bold.ttf"
-                                                    : "DejaVuSans.ttf";
+  const char* file = style == FontStyle::Bold ? "DejaVuSans-Bold.ttf" : "DejaVuSansMono-Bold.ttf";
   std::string path = std::string("/usr/share/fonts/truetype/dejavu/") + file;
   FT_Face face = nullptr;
   if (FT_New_Face(g_ft, path.c_str(), 0, &face) != 0) return nullptr;
@@ -158,6 +156,10 @@ std::vector<double> TextInk(FontStyle style, double size, const std::string& tex
   cairo_destroy(cr);
   cairo_surface_destroy(s);
   return {e.x_bearing, e.y_bearing, e.x_bearing + e.width, e.y_bearing + e.height};
+}
+
+bool LoadFonts() {
+  return Face(FontStyle::Bold) && Face(FontStyle::MonoBold);
 }
 
 void ReleaseFonts() {

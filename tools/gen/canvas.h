@@ -37,13 +37,16 @@ void Glow(cairo_t* cr, double x, double y, double r, Rgb c, double alpha);
 void PolyPath(cairo_t* cr, int points, double outer, double inner, double rotDegrees);
 void RoundRectPath(cairo_t* cr, double x, double y, double w, double h, double r);
 
-enum class FontStyle { Bold, MonoBold, Sans };
+enum class FontStyle { Bold, MonoBold };
 // Adds the outline of `text` to the current path; size is the em height; align 0 left, 0.5
 // centre, 1 right of x; y is the baseline. Returns the advance width.
 double TextPath(cairo_t* cr, FontStyle style, double size, const std::string& text, double x,
                 double y, double align = 0.5);
 // Ink box of text at the given size: {x0, y0, x1, y1} relative to origin/baseline.
 std::vector<double> TextInk(FontStyle style, double size, const std::string& text);
+// Opens the DejaVu faces; false when one is missing, since drawing on with a stand-in
+// would silently change every glyph.
+bool LoadFonts();
 void ReleaseFonts();
 
 // Deterministic pseudo-random numbers for artwork and sound alike.

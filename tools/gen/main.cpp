@@ -101,6 +101,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot create the folders under %s\n", dir.c_str());
     return 1;
   }
+  if (!gen::LoadFonts()) {
+    std::fprintf(stderr, "cannot read the DejaVu fonts under /usr/share/fonts/truetype/dejavu\n");
+    return 1;
+  }
   bool ok = WriteImages(dir, sheetsDir) && (sheetsDir.empty() || gen::WritePreviews(sheetsDir));
   gen::ReleaseFonts();
   if (ok && !gen::WriteEffects(dir)) {
