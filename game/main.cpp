@@ -1,8 +1,8 @@
 // The program: the host's entry brings everything up and runs the loop; kxInit sets every
 // module's globals and kxMain creates the application.
 #include "app/app.h"
-#include "game/blank_app.h"
 #include "game/shell/globals.h"
+#include "game/shell/myapp.h"
 #include "host/vantorgame.h"
 #include "net/asyncevent.h"
 
@@ -17,7 +17,7 @@ void kxInit() {
 }
 
 int kxMain() {
-  (new c_BlankApp)->m_new();
+  (new c_MyApp)->m_new();
   return 0;
 }
 

@@ -1,5 +1,13 @@
-# The host decodes images and audio with the shared stb library, which its own library does not
-# list yet; keep that library on the link line wherever it lands in the static link order.
+# The whole-program test runs the game and drives it with a small X client of its own
+# (screenshots, a window that steals the focus, the close request).
+find_package(X11 REQUIRED)
+add_executable(kx_game_xtool ${CMAKE_CURRENT_SOURCE_DIR}/game/progs/xtool.cpp)
+target_compile_options(kx_game_xtool PRIVATE ${KX_WARNINGS})
+target_link_libraries(kx_game_xtool PRIVATE X11::X11 kx_deps_stb)
+set_target_properties(kx_game_xtool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 if(TARGET test_game)
-  target_link_options(test_game PRIVATE -Wl,--no-as-needed)
+  add_dependencies(test_game kx_game_xtool)
+  if(TARGET skarblit)
+    add_dependencies(test_game skarblit)
+  endif()
 endif()
