@@ -8,7 +8,7 @@ namespace {
 
 using gfxtest::Rgb;
 
-class ContextTest : public ::testing::Test {
+class GraphicsContextTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(gfxtest::OpenWindow()) << "no private X display";
@@ -53,7 +53,7 @@ c_Image* Quadrants() {
                                1, 1);
 }
 
-TEST_F(ContextTest, BeginRenderResetsWhatTheLastFrameLeft) {
+TEST_F(GraphicsContextTest, BeginRenderResetsWhatTheLastFrameLeft) {
   kx_graphics_SetColor(10, 20, 30);
   kx_graphics_SetAlpha(0.25f);
   kx_graphics_SetBlend(1);
@@ -74,14 +74,14 @@ TEST_F(ContextTest, BeginRenderResetsWhatTheLastFrameLeft) {
   EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
 }
 
-TEST_F(ContextTest, ScissorRoundsHalvesToEven) {
+TEST_F(GraphicsContextTest, ScissorRoundsHalvesToEven) {
   kx_graphics_SetScissor(0.5f, 1.5f, 100, 100);
   EXPECT_EQ(ScissorBox(), (std::vector<GLint>{0, 378, 100, 100}));
   kx_graphics_SetScissor(2.5f, 0, 99.5f, 100.5f);
   EXPECT_EQ(ScissorBox(), (std::vector<GLint>{2, 380, 100, 100}));
 }
 
-TEST_F(ContextTest, DeepPushesGrowTheStackAndPopsRestoreTheMatrix) {
+TEST_F(GraphicsContextTest, DeepPushesGrowTheStackAndPopsRestoreTheMatrix) {
   kx_graphics_Rotate(30);
   kx_graphics_Translate(5, 7);
   const std::vector<float> before = Matrix();
@@ -97,7 +97,7 @@ TEST_F(ContextTest, DeepPushesGrowTheStackAndPopsRestoreTheMatrix) {
   EXPECT_EQ(Matrix(), before);
 }
 
-TEST_F(ContextTest, TheMatrixReachesTheDeviceOnlyWithTheNextDraw) {
+TEST_F(GraphicsContextTest, TheMatrixReachesTheDeviceOnlyWithTheNextDraw) {
   kx_graphics_Translate(10, 0);
   kx_graphics_Scale(2, 3);
   EXPECT_FALSE(d->tformed);
@@ -108,7 +108,7 @@ TEST_F(ContextTest, TheMatrixReachesTheDeviceOnlyWithTheNextDraw) {
   EXPECT_EQ(Rgb(d, 11, 3), 0u);
 }
 
-TEST_F(ContextTest, ImagesArePlacedByHandleRotatedScaledAndMirrored) {
+TEST_F(GraphicsContextTest, ImagesArePlacedByHandleRotatedScaledAndMirrored) {
   c_Image* image = Quadrants();
   ASSERT_NE(image, nullptr);
   kx_graphics_DrawImage(image, 100, 100, 0);
@@ -129,7 +129,7 @@ TEST_F(ContextTest, ImagesArePlacedByHandleRotatedScaledAndMirrored) {
   EXPECT_EQ(Rgb(d, 489, 100) | Rgb(d, 500, 94) | Rgb(d, 510, 100), 0u);
 }
 
-TEST_F(ContextTest, ManyRotatedSpritesShareOneDrawCall) {
+TEST_F(GraphicsContextTest, ManyRotatedSpritesShareOneDrawCall) {
   c_Image* image = Quadrants();
   gfxtest::GlRecorder gl;
   for (int i = 0; i < 100; ++i) kx_graphics_DrawImage2(image, i * 6, 200, i * 3.6f, 1, 1, 0);
@@ -140,7 +140,7 @@ TEST_F(ContextTest, ManyRotatedSpritesShareOneDrawCall) {
 }
 
 // The whole frame is also saved as graphics_scene.png in the build tree, for people to look at.
-TEST_F(ContextTest, ASceneOfImagesOvalsLinesAndRotatedSprites) {
+TEST_F(GraphicsContextTest, ASceneOfImagesOvalsLinesAndRotatedSprites) {
   c_Image* sprite = Quadrants();
   d->Cls(16, 24, 48);
   kx_graphics_SetColor(40, 90, 200);

@@ -9,7 +9,7 @@ namespace {
 using gfxtest::GlRecorder;
 using gfxtest::Rgb;
 
-class DeviceTest : public ::testing::Test {
+class RenderDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(gfxtest::OpenWindow()) << "no private X display";
@@ -18,7 +18,7 @@ class DeviceTest : public ::testing::Test {
   gxtkGraphics* d = nullptr;
 };
 
-TEST_F(DeviceTest, RectanglesFillTheBatchThenFlushTheRest) {
+TEST_F(RenderDeviceTest, RectanglesFillTheBatchThenFlushTheRest) {
   GlRecorder gl;
   for (int i = 0; i < 300; ++i) d->DrawRect(i, 0, 1, 1);
   EXPECT_EQ(gl.draws.size(), 1u);
@@ -28,7 +28,7 @@ TEST_F(DeviceTest, RectanglesFillTheBatchThenFlushTheRest) {
   EXPECT_EQ(gl.draws[1].count, 176 / 4 * 6);
 }
 
-TEST_F(DeviceTest, KindOrTextureChangesFlushButMatrixChangesDoNot) {
+TEST_F(RenderDeviceTest, KindOrTextureChangesFlushButMatrixChangesDoNot) {
   gxtkSurface* surface = gfxtest::Checker(d);
   GlRecorder gl;
   d->DrawRect(0, 0, 4, 4);
@@ -45,7 +45,7 @@ TEST_F(DeviceTest, KindOrTextureChangesFlushButMatrixChangesDoNot) {
   EXPECT_EQ(gl.draws[2].count, 4);
 }
 
-TEST_F(DeviceTest, OvalSegmentsFollowTheSizeAndOnlyEqualOnesShareABatch) {
+TEST_F(RenderDeviceTest, OvalSegmentsFollowTheSizeAndOnlyEqualOnesShareABatch) {
   GlRecorder gl;
   d->DrawOval(0, 0, 10, 10);
   d->DrawOval(0, 0, 100, 60);
@@ -61,7 +61,7 @@ TEST_F(DeviceTest, OvalSegmentsFollowTheSizeAndOnlyEqualOnesShareABatch) {
   EXPECT_EQ(gl.draws[0].mode, static_cast<GLenum>(GL_TRIANGLE_FAN));
 }
 
-TEST_F(DeviceTest, ClsDropsPendingPrimitives) {
+TEST_F(RenderDeviceTest, ClsDropsPendingPrimitives) {
   GlRecorder gl;
   d->DrawRect(0, 0, 640, 480);
   d->Cls(0, 0, 255);
@@ -70,7 +70,7 @@ TEST_F(DeviceTest, ClsDropsPendingPrimitives) {
   EXPECT_EQ(Rgb(d, 320, 240), 0x0000FFu);
 }
 
-TEST_F(DeviceTest, ShapesLandWhereAsked) {
+TEST_F(RenderDeviceTest, ShapesLandWhereAsked) {
   d->SetColor(255, 0, 0);
   d->DrawRect(10, 20, 30, 40);
   d->SetColor(0, 255, 0);
@@ -86,7 +86,7 @@ TEST_F(DeviceTest, ShapesLandWhereAsked) {
   EXPECT_EQ(Rgb(d, 203, 103), 0u) << "the corner of the oval's box stays empty";
 }
 
-TEST_F(DeviceTest, PremultipliedAndAdditiveBlending) {
+TEST_F(RenderDeviceTest, PremultipliedAndAdditiveBlending) {
   d->Cls(0, 0, 255);
   d->SetColor(255, 0, 0);
   d->SetAlpha(0.5f);
@@ -100,7 +100,7 @@ TEST_F(DeviceTest, PremultipliedAndAdditiveBlending) {
   EXPECT_EQ(Rgb(d, 25, 5), 0x6432FFu);
 }
 
-TEST_F(DeviceTest, ScissorClipsDrawingAndClearing) {
+TEST_F(RenderDeviceTest, ScissorClipsDrawingAndClearing) {
   d->SetScissor(10, 20, 100, 50);
   GLint box[4];
   glGetIntegerv(GL_SCISSOR_BOX, box);
@@ -117,7 +117,7 @@ TEST_F(DeviceTest, ScissorClipsDrawingAndClearing) {
   EXPECT_EQ(Rgb(d, 80, 75), 0u);
 }
 
-TEST_F(DeviceTest, SurfaceRectanglesAndTexturedPolygonsSampleTheRightTexels) {
+TEST_F(RenderDeviceTest, SurfaceRectanglesAndTexturedPolygonsSampleTheRightTexels) {
   gxtkSurface* surface = gfxtest::Checker(d);
   d->DrawSurface2(surface, 0, 0, 1, 0, 1, 1);  // the green texel alone
   Array<float> xyuv(16);
@@ -131,7 +131,7 @@ TEST_F(DeviceTest, SurfaceRectanglesAndTexturedPolygonsSampleTheRightTexels) {
   EXPECT_EQ(Rgb(d, 115, 110), 0xFFFFFFu);
 }
 
-TEST_F(DeviceTest, PixelTransfersBeyondTheirArraysOrSurfacesAreRefused) {
+TEST_F(RenderDeviceTest, PixelTransfersBeyondTheirArraysOrSurfacesAreRefused) {
   Array<int> small(4);
   small[3] = 7;
   d->ReadPixels(small, 0, 0, 4, 4, 0, 4);

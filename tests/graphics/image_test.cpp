@@ -39,7 +39,7 @@ Corners CornersOf(c_Image* image) {
   return corners;
 }
 
-TEST(ImageTest, FramesBordersHandlesAndTheWholeSurfaceFlag) {
+TEST(ImageFramesTest, FramesBordersHandlesAndTheWholeSurfaceFlag) {
   c_Image* font = Row(960, 12, 96, 2);
   EXPECT_EQ(font->m_width, 8);
   EXPECT_EQ(font->m_frames[1]->m_x, 11);
@@ -56,7 +56,7 @@ TEST(ImageTest, FramesBordersHandlesAndTheWholeSurfaceFlag) {
   EXPECT_EQ(Row(64, 32, 2, 0)->m_flags, 0);
 }
 
-TEST(ImageTest, GridFramesWrapInsideTheirSource) {
+TEST(ImageFramesTest, GridFramesWrapInsideTheirSource) {
   EXPECT_EQ(CornersOf(Grid(30, 20, 6)),
             (Corners{{0, 0}, {30, 0}, {60, 0}, {0, 20}, {30, 20}, {60, 20}}));
   c_Image* cut = (new c_Image)
@@ -73,7 +73,7 @@ void SevenFramesOfThirtyByTwenty() {
   Grid(30, 20, 7);
 }
 
-TEST(ImageDeathTest, FramesOutsideTheSurfaceAreARunTimeError) {
+TEST(ImageFramesDeathTest, FramesOutsideTheSurfaceAreARunTimeError) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(SevenFramesOfThirtyByTwenty(), ::testing::ExitedWithCode(255),
               "Vantor Runtime Error : Image frame outside surface");
@@ -96,7 +96,7 @@ void SetDefaultFontIn(const std::string& dir) {
   ASSERT_EQ(chdir(old), 0);
 }
 
-TEST(FontTest, TheDefaultFontIsLoadedOnceAndMayBeMissing) {
+TEST(DefaultFontTest, TheDefaultFontIsLoadedOnceAndMayBeMissing) {
   ASSERT_TRUE(gfxtest::OpenWindow()) << "no private X display";
   gfxtest::NewFrame();
   c_GraphicsContext* ctx = kx_graphics_context;

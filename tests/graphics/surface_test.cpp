@@ -12,7 +12,7 @@ namespace {
 using gfxtest::GlRecorder;
 using gfxtest::Rgb;
 
-class SurfaceTest : public ::testing::Test {
+class GxtkSurfaceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(gfxtest::OpenWindow()) << "no private X display";
@@ -36,7 +36,7 @@ std::vector<int> Bytes(const gxtkSurface* s, int n) {
   return std::vector<int>(s->data, s->data + n);
 }
 
-TEST_F(SurfaceTest, ColourIsPremultipliedByAlphaAtLoad) {
+TEST_F(GxtkSurfaceTest, ColourIsPremultipliedByAlphaAtLoad) {
   gxtkSurface* rgba = Load(gfxtest::WritePng("rgba.png", 1, 1, 4, {200, 100, 50, 128}));
   ASSERT_NE(rgba, nullptr);
   EXPECT_EQ(Bytes(rgba, 4), (std::vector<int>{100, 50, 25, 128}));
@@ -55,7 +55,7 @@ TEST_F(SurfaceTest, ColourIsPremultipliedByAlphaAtLoad) {
   EXPECT_EQ(Rgb(d, 7, 7), 0x803200u);
 }
 
-TEST_F(SurfaceTest, BadImageFilesGiveNull) {
+TEST_F(GxtkSurfaceTest, BadImageFilesGiveNull) {
   std::ifstream in(gfxtest::WritePng("good.png", 2, 2, 3, std::vector<unsigned char>(12)));
   const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   // Headers claiming 200000 x 200000, and 16000 x 16000 (within any side limit, 768 MB).
@@ -75,7 +75,7 @@ TEST_F(SurfaceTest, BadImageFilesGiveNull) {
   EXPECT_EQ(kx_graphics_LoadImage2(String(files[1].c_str()), 1, 1, 1, 0), nullptr);
 }
 
-TEST_F(SurfaceTest, AReopenedWindowRebuildsTheTextureFromKeptPixels) {
+TEST_F(GxtkSurfaceTest, AReopenedWindowRebuildsTheTextureFromKeptPixels) {
   gxtkSurface* checker = gfxtest::Checker(d);
   ASSERT_NE(checker, nullptr);
   gfxtest::ReopenWindow();
@@ -86,7 +86,7 @@ TEST_F(SurfaceTest, AReopenedWindowRebuildsTheTextureFromKeptPixels) {
   EXPECT_EQ(gl.generated, 1) << "re-created once, then reused";
 }
 
-TEST_F(SurfaceTest, DiscardAfterReopenSparesTheNewContextsTextures) {
+TEST_F(GxtkSurfaceTest, DiscardAfterReopenSparesTheNewContextsTextures) {
   gxtkSurface* old = gfxtest::Checker(d);
   gfxtest::ReopenWindow();
   d = gfxtest::NewFrame();
@@ -100,7 +100,7 @@ TEST_F(SurfaceTest, DiscardAfterReopenSparesTheNewContextsTextures) {
   EXPECT_EQ(gl.deleted, std::vector<GLuint>{fresh->texture});
 }
 
-TEST_F(SurfaceTest, RefusedTextureSizesAreRetriedAtPowersOfTwo) {
+TEST_F(GxtkSurfaceTest, RefusedTextureSizesAreRetriedAtPowersOfTwo) {
   std::vector<unsigned char> green(50 * 20 * 3);
   for (size_t i = 1; i < green.size(); i += 3) green[i] = 255;
   GlRecorder gl;
