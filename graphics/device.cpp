@@ -1,6 +1,7 @@
 // The batching render device.
 #include "graphics/device.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <vector>
@@ -62,6 +63,9 @@ int gxtkGraphics::BeginRender() {
   gl.ColorPointer(4, GL_UNSIGNED_BYTE, sizeof(KxVertex), &vertices[0].color);
   gl.Enable(GL_BLEND);
   gl.BlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  blendSet = 0;
+  // The scissor test is left as it was; the first request of the frame is always sent.
+  scissorKnown = false;
   gl.Disable(GL_TEXTURE_2D);
   primCount = 0;
   return 1;
@@ -122,18 +126,31 @@ void gxtkGraphics::SetColor(float red, float green, float blue) {
 }
 
 void gxtkGraphics::SetBlend(int blend) {
+  const int mode = blend == 1 ? 1 : 0;
+  if (filterState && mode == blendSet) return;
   Flush();
-  kx_graphics_gl.BlendFunc(GL_ONE, blend == 1 ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+  kx_graphics_gl.BlendFunc(GL_ONE, mode == 1 ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+  blendSet = mode;
 }
 
 void gxtkGraphics::SetScissor(int x, int y, int w, int h) {
+  // Compared as OpenGL would hold it: the same request means another box after a resize.
+  const bool on = !(x == 0 && y == 0 && w == Width() && h == Height());
+  const int box[4] = {x, Height() - y - h, w, h};
+  if (filterState && scissorKnown && on == scissorOn &&
+      (!on || std::equal(box, box + 4, scissorBox))) {
+    return;
+  }
   Flush();
-  if (x == 0 && y == 0 && w == Width() && h == Height()) {
+  scissorKnown = true;
+  scissorOn = on;
+  if (!on) {
     kx_graphics_gl.Disable(GL_SCISSOR_TEST);
     return;
   }
+  std::copy(box, box + 4, scissorBox);
   kx_graphics_gl.Enable(GL_SCISSOR_TEST);
-  kx_graphics_gl.Scissor(x, Height() - y - h, w, h);
+  kx_graphics_gl.Scissor(box[0], box[1], w, h);
 }
 
 void gxtkGraphics::SetMatrix(float mix, float miy, float mjx, float mjy, float mtx, float mty) {

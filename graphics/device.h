@@ -28,6 +28,9 @@ class gxtkGraphics : public Object {
   int primType = 0;
   int primCount = 0;
   gxtkSurface* primSurf = nullptr;
+  // A blend or scissor request that matches what OpenGL already holds is skipped, so it does
+  // not break the batch; switched off, every request flushes and is sent again.
+  bool filterState = true;
 
   gxtkGraphics();
 
@@ -64,6 +67,13 @@ class gxtkGraphics : public Object {
   void Flush();
 
  private:
+  // OpenGL's blend and scissor state as last set by this device; blendSet -1 and scissorKnown
+  // false mean not set since the frame began.
+  int blendSet = -1;
+  bool scissorKnown = false;
+  bool scissorOn = false;
+  int scissorBox[4] = {0, 0, 0, 0};
+
   void UpdateColor();
   void ReadWindowSize();
   // Fills vertex v with the position (x, y) through the matrix and the current colour.
