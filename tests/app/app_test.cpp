@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <unistd.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -37,6 +39,32 @@ class SizeApp : public c_App {
   Sizes seen;
   int p_OnUpdate() override {
     seen.emplace_back(kx_app_DeviceWidth(), kx_app_DeviceHeight());
+    return 0;
+  }
+};
+
+// Writes the order of suspension and resumption into one log, the application's share and the
+// audio device's. The device opens OpenAL's silent driver.
+std::string order;
+class OrderApp : public c_App {
+ public:
+  int p_OnSuspend() override {
+    order += "app-suspend ";
+    return 0;
+  }
+  int p_OnResume() override {
+    order += "app-resume ";
+    return 0;
+  }
+};
+class OrderAudio : public gxtkAudio {
+ public:
+  int Suspend() override {
+    order += "audio-suspend ";
+    return 0;
+  }
+  int Resume() override {
+    order += "audio-resume ";
     return 0;
   }
 };
@@ -90,6 +118,15 @@ TEST_F(AppTest, DeviceSizeFollowsTheWindowBeforeEachUpdate) {
   host.height = 500;
   kx_app__delegate->UpdateGame();
   EXPECT_EQ(app->seen, (Sizes{{640, 480}, {640, 500}})) << "one side alone is a change";
+}
+
+TEST_F(AppTest, SuspensionAndResumptionReachTheAudioDevice) {
+  setenv("ALSOFT_DRIVERS", "null", 1);
+  (new OrderApp)->m_new();
+  gc_assign(kx_app__delegate->m_audio, new OrderAudio);
+  kx_app__delegate->SuspendGame();
+  kx_app__delegate->ResumeGame();
+  EXPECT_EQ(order, "app-suspend audio-suspend audio-resume app-resume ");
 }
 
 }  // namespace

@@ -102,9 +102,10 @@ TEST_F(WindowTest, GameOpensCentredWindowAndEndsOnCloseRequest) {
 
 TEST_F(WindowTest, LoopRunsAt60AndSuspendsWhileAnotherWindowHasTheFocus) {
   Launch("kx_app_probe");
-  ASSERT_TRUE(WaitFor([&] { return UpdateCounts().size() >= 3; }, 8)) << Output();
+  // The first second also holds the start-up; the three after it are measured.
+  ASSERT_TRUE(WaitFor([&] { return UpdateCounts().size() >= 4; }, 10)) << Output();
   std::vector<int> counts = UpdateCounts();
-  EXPECT_NEAR(counts[0] + counts[1] + counts[2], 180, 5);
+  EXPECT_NEAR(counts[1] + counts[2] + counts[3], 180, 5) << Output();
 
   Window other = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 99, 99, 0, 0, 0);
   XMapWindow(display, other);
