@@ -271,4 +271,26 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   void p_ShowBadges();
   String p_BadgeID(int n);
   String p_BadgeName(int n);
+
+  // Options box rows and actions; the cog is shared with the pause menu.
+  int DrawCog(float x, float y, float topAngle);
+  bool OptionRow(int row, float x, float y, float w, float h, bool actionHeld);
+  void OptionActed();
+  void CycleSoundMode();
+  void CloseOptionBox();
+  // Pause menu pieces.
+  void SlidePauseMenu(float H);
+  void DrawPauseFrame(float W, float S, bool landscape);
+  void PauseHighlight(float x, float y);
+  bool PauseKey(int key);
+  void PauseSelect(int selection, float rate);
+  void ResumeFromPause(float rate, bool byPointer);
+  void QuitFromPause();
+  // Credits box pieces.
+  void DrawCreditTile(int i, int j, int n, int m, float x, float y, float t);
+  void RollCredits(float W, float H, float e);
+  void CreditPlaque(float x, float y, float t, float a, int innerR, int innerG, int innerB);
+  void CreditNumbers(float x, float y, int top, int middle, int bottom);
+  void DrawCreditPlaques(float ox, float oy, float c, int n, int m, float e, float t, float a);
+  void CloseCredits();
 };

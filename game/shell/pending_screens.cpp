@@ -5,15 +5,5 @@
 // ping (switched off) sends nothing.
 #include "game/shell/myapp.h"
 
-void c_MyApp::p_Menu() { p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0); }
-void c_MyApp::p_GameOver() {}
-void c_MyApp::p_CreditBox() { m_creditsOpen = 0; }
-void c_MyApp::p_OptionBox() { m_optionsOpen = 0; }
-void c_MyApp::p_ShowBadges() {}
-void c_MyApp::p_LoadGame() { m_gameState = 1; }
-void c_MyApp::p_Game() {}
-void c_MyApp::p_InGame() {}
-int c_MyApp::p_PlayKey(int, int, int) { return 0; }
-int c_MyApp::p_PlayKeyAll(int, int) { return 0; }
 void c_MyApp::p_GetURL(String, String) {}
 void c_MyApp::p_OnHttpRequestComplete(c_HttpRequest*) {}
