@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "host/glfwgame.h"
 
@@ -26,10 +27,14 @@ bool ReadU16(FILE* stream, uint32_t* value) {
   return true;
 }
 
+uint32_t Le32(const unsigned char* b) {
+  return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+}
+
 bool ReadU32(FILE* stream, uint32_t* value) {
   unsigned char b[4];
   if (!ReadBytes(stream, b, 4)) return false;
-  *value = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+  *value = Le32(b);
   return true;
 }
 
@@ -108,6 +113,51 @@ bool OggIsWhole(FILE* stream) {
   return fseek(stream, start, SEEK_SET) == 0 && whole;
 }
 
+// The stream's second packet (the comment header), gathered across pages; empty when the pages
+// end first.
+std::vector<unsigned char> SecondPacket(FILE* stream) {
+  std::vector<unsigned char> packet;
+  int ended = 0;
+  unsigned char page[27 + 255];
+  while (ended < 2 && ReadBytes(stream, page, 27) && std::memcmp(page, "OggS", 4) == 0 &&
+         ReadBytes(stream, page + 27, page[26])) {
+    for (int i = 0; i < page[26] && ended < 2; ++i) {
+      size_t at = packet.size();
+      packet.resize(at + page[27 + i]);
+      if (!ReadBytes(stream, packet.data() + at, page[27 + i])) return {};
+      // A segment shorter than 255 bytes ends its packet.
+      if (page[27 + i] < 255 && ++ended == 1) packet.clear();
+    }
+  }
+  if (ended < 2) packet.clear();
+  return packet;
+}
+
+// Whether every length in the comment header stays inside its packet. The decoder allocates
+// what they claim before reading, and when such an allocation fails its clean-up frees
+// pointers it never set.
+bool OggCommentsFit(FILE* stream) {
+  long start = ftell(stream);
+  std::vector<unsigned char> packet = SecondPacket(stream);
+  if (start < 0 || fseek(stream, start, SEEK_SET) != 0) return false;
+  size_t at = 7;  // packet type and "vorbis"
+  auto length = [&](uint32_t* value) {
+    if (packet.size() < at + 4) return false;
+    *value = Le32(packet.data() + at);
+    at += 4;
+    return *value <= packet.size() - at;
+  };
+  uint32_t vendor = 0, count = 0, comment = 0;
+  if (!length(&vendor)) return false;
+  at += vendor;
+  if (!length(&count) || count > (packet.size() - at) / 4) return false;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (!length(&comment)) return false;
+    at += comment;
+  }
+  return true;
+}
+
 }  // namespace
 
 unsigned char* LoadWAV(FILE* stream, int* length, int* channels, int* bytesPerSample, int* rate) {
@@ -134,7 +184,7 @@ unsigned char* LoadWAV(FILE* stream, int* length, int* channels, int* bytesPerSa
 }
 
 unsigned char* LoadOGG(FILE* stream, int* length, int* channels, int* bytesPerSample, int* rate) {
-  if (!OggIsWhole(stream)) return nullptr;
+  if (!OggIsWhole(stream) || !OggCommentsFit(stream)) return nullptr;
   int error = 0;
   stb_vorbis* vorbis = stb_vorbis_open_file(stream, 0, &error, nullptr);
   if (!vorbis) return nullptr;
