@@ -120,6 +120,16 @@ TEST(OggReader, TruncatedOrForeignStreamsGiveNothing) {
   EXPECT_EQ(wav.data, nullptr);
 }
 
+TEST(OggReader, CommentLengthRunningPastItsPacketGivesNothing) {
+  std::string ogg = OggFile();
+  size_t vendor = ogg.find("\x03vorbis");
+  ASSERT_NE(vendor, std::string::npos);
+  ogg.replace(vendor + 7, 4, Le32(0xFFFFFFF0u));
+  Decoded d;
+  DecodeWith(LoadOGG, ogg, &d);
+  EXPECT_EQ(d.data, nullptr);
+}
+
 TEST(HostAudioData, PicksTheReaderByTheEndingInAnyCase) {
   std::string dir = kxtest::MakeTempDir("kxaudiodata");
   ASSERT_TRUE(kxtest::WriteFile(dir + "/TONE.WAV", ToneWav(440, 0.1, 8000)));
