@@ -1,0 +1,149 @@
+// skarblit-bench: the cost of one maximum-load frame of play (update and render replay, with
+// OpenGL calls counted but not executed), the collector's longest step during play against a
+// full mark, and the system allocations per frame. Ends with one name=value line per figure.
+//
+//   skarblit-bench [--frames=N] [benchmark flags]   (N frames of play for the collector, 10000)
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <unistd.h>
+#include <x86intrin.h>
+
+#include "bench/skarblit_bench.h"
+
+namespace skarbench {
+namespace {
+
+World* world = nullptr;
+int frames = 10000;
+
+struct Figures {
+  double updateUs = 0, replayUs = 0;
+  long long drawCalls = 0, vertices = 0;
+  double stepMaxUs = 0, fullMarkUs = 0, allocsPerFrame = 0;
+} figures;
+
+// Processor time of this thread: the machine may be shared, and time spent running other
+// programs is not the game's cost.
+double ThreadCpuUs() {
+  timespec t;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
+}
+
+double Median(std::vector<double> samples) {
+  if (samples.empty()) return 0;
+  std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
+  return samples[samples.size() / 2];
+}
+
+void BM_PlayUpdate(benchmark::State& state) {
+  std::vector<double> samples;
+  for (auto _ : state) {
+    world->Restore(world->maxLoad);
+    const double t0 = ThreadCpuUs();
+    world->PlayUpdate();
+    const double took = ThreadCpuUs() - t0;
+    state.SetIterationTime(took / 1e6);
+    samples.push_back(took);
+  }
+  figures.updateUs = Median(samples);
+}
+BENCHMARK(BM_PlayUpdate)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_Replay(benchmark::State& state) {
+  world->Restore(world->maxLoad);
+  world->PlayUpdate();
+  std::vector<double> samples;
+  for (auto _ : state) {
+    glCounts.Reset();
+    const double t0 = ThreadCpuUs();
+    world->Replay();
+    const double took = ThreadCpuUs() - t0;
+    state.SetIterationTime(took / 1e6);
+    samples.push_back(took);
+  }
+  figures.replayUs = Median(samples);
+  figures.drawCalls = glCounts.drawCalls;
+  figures.vertices = glCounts.vertices;
+  state.counters["draw_calls"] = static_cast<double>(glCounts.drawCalls);
+  state.counters["vertices"] = static_cast<double>(glCounts.vertices);
+}
+BENCHMARK(BM_Replay)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// Frames of play as the host runs them, each from the maximum-load state. The play is run a
+// few times, each starting at the same point of the collector's cycle, so step k does the same
+// work in every run; its shortest time across the runs keeps the time the processor spent on
+// other programs out of the longest step, while a step that is long by itself stays long.
+void BM_PlayFrames(benchmark::State& state) {
+  const int kRuns = 3;
+  for (auto _ : state) {
+    std::vector<unsigned long long> best(2 * static_cast<size_t>(frames), ~0ull);
+    std::vector<unsigned long long> steps(best.size());
+    const unsigned long long tick0 = __rdtsc();
+    const double us0 = NowUs();
+    allocCount = 0;
+    for (int run = 0; run < kRuns; ++run) {
+      gc_finish_cycle();
+      for (int f = 0; f < frames; ++f) {
+        world->Restore(world->maxLoad);
+        allocCounting = run == 0;
+        world->Frame(&steps[2 * static_cast<size_t>(f)]);
+        allocCounting = false;
+      }
+      for (size_t i = 0; i < best.size(); ++i) best[i] = std::min(best[i], steps[i]);
+    }
+    const double ticksPerUs = static_cast<double>(__rdtsc() - tick0) / (NowUs() - us0);
+    figures.stepMaxUs = *std::max_element(best.begin(), best.end()) / ticksPerUs;
+    figures.fullMarkUs = world->FullMarkTicks() / ticksPerUs;
+    figures.allocsPerFrame = static_cast<double>(allocCount) / frames;
+  }
+  state.counters["gc_step_max_us"] = figures.stepMaxUs;
+  state.counters["gc_full_mark_us"] = figures.fullMarkUs;
+  state.counters["allocs_per_frame"] = figures.allocsPerFrame;
+}
+BENCHMARK(BM_PlayFrames)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void PrintFigures() {
+  const Figures& f = figures;
+  std::printf("update_us=%.1f\n", f.updateUs);
+  std::printf("replay_us=%.1f\n", f.replayUs);
+  std::printf("frame_budget_pct=%.2f\n", (f.updateUs + f.replayUs) / 16667.0 * 100.0);
+  std::printf("draw_calls=%lld\n", f.drawCalls);
+  std::printf("vertices=%lld\n", f.vertices);
+  std::printf("gc_step_max_us=%.2f\n", f.stepMaxUs);
+  std::printf("gc_full_mark_us=%.2f\n", f.fullMarkUs);
+  std::printf("gc_live_kib=%d\n", gc_alloced_bytes >> 10);
+  std::printf("allocs_per_frame=%.2f\n", f.allocsPerFrame);
+}
+
+}  // namespace
+}  // namespace skarbench
+
+int main(int argc, char** argv) {
+  // The game reads its data relative to the repository root.
+  if (chdir(KX_SOURCE_DIR) != 0) {
+    std::fprintf(stderr, "cannot enter %s\n", KX_SOURCE_DIR);
+    return 1;
+  }
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--frames=", 9) == 0) {
+      skarbench::frames = std::max(1, std::atoi(argv[i] + 9));
+    } else {
+      argv[kept++] = argv[i];
+    }
+  }
+  argc = kept;
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  skarbench::world = new skarbench::World;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  skarbench::PrintFigures();
+  return 0;
+}

@@ -1,0 +1,59 @@
+// The game at its heaviest, driven on the windowless stand-in host of the shell tests with the
+// real render device, whose OpenGL calls are counted and dropped, and a silent audio device.
+#pragma once
+#include <vector>
+
+#include "tests/game/shell/shell_fixture.h"
+
+namespace skarbench {
+
+// System allocations (malloc family and operator new) made while counting is switched on.
+extern bool allocCounting;
+extern long long allocCount;
+
+// What reached OpenGL since the last Reset.
+struct GlCounts {
+  long long drawCalls = 0;
+  long long vertices = 0;
+  void Reset() { *this = GlCounts(); }
+};
+extern GlCounts glCounts;
+// Points the OpenGL seam at functions that only count.
+void InstallCountingGl();
+
+// Everything the maximum-load frame depends on, so that each measured frame starts alike.
+struct Snapshot {
+  std::vector<float> arena, foes, sparks, stars;
+  int score = 0, shownScore = 0, sfxCursor = 0, seed = 0;
+  double time = 0;
+};
+
+class World : public shelltest::ShellTest {
+ public:
+  // Builds the game, loads every asset and sets up the maximum-load scene.
+  World();
+  void TestBody() override {}
+  using shelltest::ShellTest::app;
+
+  // One frame as the host runs it: update, collector step, render, collector step; the two
+  // steps' durations in processor time-stamp ticks go to stepTicks[0] and [1].
+  void Frame(unsigned long long* stepTicks);
+  void PlayUpdate();
+  void Replay();
+  // One full mark of the live heap right after a frame of play, the shortest of a few, in
+  // time-stamp ticks.
+  unsigned long long FullMarkTicks();
+
+  void Save(Snapshot* s) const;
+  void Restore(const Snapshot& s);
+  Snapshot maxLoad;
+
+ private:
+  unsigned long long CollectorStep();
+  // Hard game, 251 foes, ten posts within reach of the craft, a full particle pool, stars.
+  void BuildMaxLoad();
+};
+
+double NowUs();
+
+}  // namespace skarbench
