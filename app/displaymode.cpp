@@ -12,7 +12,8 @@ c_DisplayMode* c_DisplayMode::m_new(int width, int height) {
 
 c_DisplayMode* c_DisplayMode::m_new2() { return this; }
 
-// Keeps the first of each width and height in the host's order.
+// Keeps the first of each width and height in the host's order. The key is wide enough to
+// tell every pair apart.
 void kx_app_EnumDisplayModes() {
   Array<KxDisplayMode*> modes = kx_app__game->GetDisplayModes();
   std::unordered_set<long long> seen;
@@ -20,14 +21,14 @@ void kx_app_EnumDisplayModes() {
   Array<c_DisplayMode*> distinct(modes.Length());
   for (int i = 0; i < modes.Length(); ++i) {
     KxDisplayMode* mode = modes[i];
-    long long key = (static_cast<long long>(mode ? mode->width : 0) << 32) |
-                    static_cast<unsigned int>(mode ? mode->height : 0);
-    if (!mode || !seen.insert(key).second) continue;
+    if (!mode) continue;
+    long long key = mode->width * 0x100000000LL + static_cast<unsigned int>(mode->height);
+    if (!seen.insert(key).second) continue;
     gc_assign(distinct[kept++], (new c_DisplayMode)->m_new(mode->width, mode->height));
   }
   gc_assign(kx_app__displayModes, distinct.Resize(kept));
   KxDisplayMode* desktop = kx_app__game->GetDesktopMode();
-  c_DisplayMode* desktopMode = desktop ? (new c_DisplayMode)->m_new(desktop->width, desktop->height)
-                                       : (new c_DisplayMode)->m_new(kx_app__devWidth, kx_app__devHeight);
-  gc_assign(kx_app__desktopMode, desktopMode);
+  int width = desktop ? desktop->width : kx_app__devWidth;
+  int height = desktop ? desktop->height : kx_app__devHeight;
+  gc_assign(kx_app__desktopMode, (new c_DisplayMode)->m_new(width, height));
 }
