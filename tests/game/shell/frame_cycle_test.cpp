@@ -122,6 +122,7 @@ TEST_F(FrameCycleTest, ArcadeLettersHoldUntilTheirReleaseLetter) {
 }
 
 TEST_F(FrameCycleTest, OnePressEntriesExpireAndTheBackKeyCountsHits) {
+  app->m_gameState = 0;  // no screen: the menu would take the back key as quit
   app->m_screenButtons[10] = 1;
   app->m_screenButtons[11] = 2;
   KeyDown(416);
