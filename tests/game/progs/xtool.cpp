@@ -2,7 +2,10 @@
 //   kx_game_xtool shot <out.png>   writes the whole screen as an RGB picture;
 //   kx_game_xtool steal            maps a window of its own, takes the input focus, prints
 //                                  "focused" and keeps the window until it is terminated;
-//   kx_game_xtool close <window>   asks a window to close, as its close button does.
+//   kx_game_xtool close <window>   asks a window to close, as its close button does;
+//   kx_game_xtool grab <out.ppm> <x> <y> <w> <h>
+//                                  writes a rectangle of the screen as a binary PPM, fast
+//                                  enough to poll for a screen that shows only briefly.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <stb/stb_image_write.h>
@@ -11,17 +14,16 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <string>
 #include <vector>
 
-static int Shot(Display* display, const char* path) {
-  Window root = DefaultRootWindow(display);
-  XWindowAttributes attributes;
-  XGetWindowAttributes(display, root, &attributes);
-  int w = attributes.width;
-  int h = attributes.height;
-  XImage* image = XGetImage(display, root, 0, 0, w, h, AllPlanes, ZPixmap);
-  if (!image) return 1;
-  std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 3);
+// The RGB pixels of a rectangle of the screen; false when it is not on the screen.
+static bool ReadScreen(Display* display, int x0, int y0, int w, int h,
+                       std::vector<unsigned char>& rgb) {
+  XImage* image =
+      XGetImage(display, DefaultRootWindow(display), x0, y0, w, h, AllPlanes, ZPixmap);
+  if (!image) return false;
+  rgb.resize(static_cast<size_t>(w) * h * 3);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       unsigned long p = XGetPixel(image, x, y);
@@ -32,7 +34,30 @@ static int Shot(Display* display, const char* path) {
     }
   }
   XDestroyImage(image);
+  return true;
+}
+
+static int Shot(Display* display, const char* path) {
+  XWindowAttributes attributes;
+  XGetWindowAttributes(display, DefaultRootWindow(display), &attributes);
+  int w = attributes.width;
+  int h = attributes.height;
+  std::vector<unsigned char> rgb;
+  if (!ReadScreen(display, 0, 0, w, h, rgb)) return 1;
   return stbi_write_png(path, w, h, 3, rgb.data(), w * 3) ? 0 : 1;
+}
+
+// Written beside the target and renamed, so a reader never sees half a picture.
+static int Grab(Display* display, const char* path, int x, int y, int w, int h) {
+  std::vector<unsigned char> rgb;
+  if (w <= 0 || h <= 0 || !ReadScreen(display, x, y, w, h, rgb)) return 1;
+  std::string part = std::string(path) + ".part";
+  FILE* file = fopen(part.c_str(), "wb");
+  if (!file) return 1;
+  fprintf(file, "P6\n%d %d\n255\n", w, h);
+  bool ok = fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
+  ok = fclose(file) == 0 && ok;
+  return ok && rename(part.c_str(), path) == 0 ? 0 : 1;
 }
 
 static int Steal(Display* display) {
@@ -73,6 +98,9 @@ int main(int argc, char** argv) {
   if (argc == 2 && strcmp(argv[1], "steal") == 0) status = Steal(display);
   if (argc == 3 && strcmp(argv[1], "close") == 0) {
     status = Close(display, static_cast<Window>(strtoul(argv[2], nullptr, 10)));
+  }
+  if (argc == 7 && strcmp(argv[1], "grab") == 0) {
+    status = Grab(display, argv[2], atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
   }
   XCloseDisplay(display);
   return status;
