@@ -1,0 +1,133 @@
+// The main menu through the frame cycle: key repeat, quitting, the dial under the pointer,
+// the layout's dependence on the screen size; and whole games replayed for determinism.
+#include "tests/game/play/play_fixture.h"
+
+namespace playtest {
+namespace {
+
+class MenuTest : public PlayTest {
+ protected:
+  void SetUp() override {
+    PlayTest::SetUp();
+    for (int i = 0; i < 40; ++i) Update();  // past the intro
+  }
+  void Mouse(int event, float x, float y) { input->p_MouseEvent(event, 0, x, y); }
+  int GlyphRecords(int glyph) {
+    int n = 0;
+    for (const auto& r : Records()) n += r[0] == app->m_font && r[6] == glyph;
+    return n;
+  }
+};
+
+TEST_F(MenuTest, HoldingUpStepsOnceThenAgainThirtyOneUpdatesLater) {
+  app->m_diffSel = 2;
+  KeyDown(38);
+  Update();
+  EXPECT_EQ(app->m_diffSel, 1);
+  EXPECT_EQ(app->m_difficulty, 2);
+  for (int i = 0; i < 30; ++i) Update();
+  EXPECT_EQ(app->m_diffSel, 1);
+  Update();
+  EXPECT_EQ(app->m_diffSel, 0);
+  EXPECT_EQ(app->m_dialTarget, 0);
+  KeyUp(38);
+}
+
+TEST_F(MenuTest, BackKeyQuitsOnlyWithNoOverlayOpen) {
+  app->m_creditsOpen = 1;
+  KeyDown(27);
+  Update();
+  EXPECT_EQ(app->m_creditsOpen, 0);
+  KeyUp(27);
+  Update();
+  KeyDown(27);
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(Update(), ::testing::ExitedWithCode(0), "");
+  KeyUp(27);
+}
+
+TEST_F(MenuTest, ADragAcrossTheDialDoesNotStartAGameButAClickDoes) {
+  // The selected (Normal) segment sits at about (171, 296) once the dial has settled.
+  Mouse(KxEventMouseDown, 110, 330);
+  Update();
+  for (int step = 1; step <= 5; ++step) {
+    Mouse(KxEventMouseMove, 110 + 12.2f * step, 330 - 6.8f * step);
+    Update();
+  }
+  Mouse(KxEventMouseUp, 171, 296);
+  Update();
+  EXPECT_NE(app->m_dialSpin, 0);
+  for (int i = 0; i < 60; ++i) Update();
+  EXPECT_EQ(app->m_gameState, 1);
+  app->m_diffSel = 1;
+  app->m_dialTarget = -32;
+  for (int i = 0; i < 60; ++i) Update();
+  Mouse(KxEventMouseDown, 171, 296);
+  Update();
+  EXPECT_EQ(app->m_gameState, 11);
+  EXPECT_EQ(app->m_inputStyle, 2);
+}
+
+TEST_F(MenuTest, DescriptionNeedsMoreThanSixHundredUnitsAndListsFitTheHeight) {
+  int counts[3];
+  const float widths[3] = {601, 600, 500};
+  for (int i = 0; i < 3; ++i) {
+    kx_Skarblit_jscrw = widths[i];
+    Update();
+    counts[i] = app->m_drawCount;
+  }
+  EXPECT_GT(counts[0], counts[1]);
+  EXPECT_EQ(counts[1], counts[2]);
+  app->m_imageInfo[app->m_font * 3 + 1] = 16;
+  Update();
+  EXPECT_EQ(GlyphRecords('0' - 32), 2 * 6);  // one "0" per row of each list
+  kx_Skarblit_jscrh = 100;
+  Update();
+  EXPECT_EQ(GlyphRecords('0' - 32), 2 * 1);
+}
+
+class ReplayTest : public PlayTest {
+ protected:
+  // A fresh game object (no saved state, no keys held) on a clock starting at 0, played by a
+  // scripted hand: down and enter in the menu, the four directions in turn during play.
+  // Returns the arena, foes, tables and score.
+  std::vector<float> ScriptedSession(int frames) {
+    glfw.time = 0;
+    kx_random_Seed = 1234;
+    host->stored = String();
+    input = (new c_InputDevice)->m_new();
+    kx_input_SetInputDevice(input);
+    kx_app__app = nullptr;  // one game object at a time, as in the program
+    Create();
+    app->m_loading = 0;
+    const int steer[4] = {37, 38, 39, 40};
+    for (int f = 0; f < frames; ++f) {
+      int phase = f % 23;
+      for (int key : steer) KeyUp(key);
+      KeyUp(13);
+      if (app->m_gameState == 10) {
+        if (phase < 15) KeyDown(steer[(f / 23) % 4]);
+      } else {
+        if (phase < 5) KeyDown(40);
+        if (phase > 10 && phase < 15) KeyDown(13);
+      }
+      Update();
+    }
+    std::vector<float> state(app->m_arena.Data(), app->m_arena.Data() + 512);
+    state.insert(state.end(), app->m_foes.Data(), app->m_foes.Data() + 2560);
+    for (int i = 0; i < 150; ++i) state.push_back(static_cast<float>(app->m_highScores[i]));
+    state.push_back(static_cast<float>(app->m_score));
+    return state;
+  }
+};
+
+TEST_F(ReplayTest, ScriptedHardPlayIsTheSameEveryRun) {
+  std::vector<float> first = ScriptedSession(20000);
+  std::vector<float> second = ScriptedSession(20000);
+  EXPECT_EQ(app->m_difficulty, 3);
+  EXPECT_GT(app->m_highScores[21], 0);  // two Hard games scored at least
+  EXPECT_EQ(first, second);
+}
+
+}  // namespace
+}  // namespace playtest
