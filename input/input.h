@@ -78,6 +78,7 @@ class c_InputDevice : public Object {
   void SetMousePos(float x, float y);
   void SetTouchPos(int index, float x, float y);
   bool PollJoyPort(int port);
+  void ReleaseJoyPort(int port);
 };
 
 extern c_InputDevice* kx_input_device;

@@ -174,9 +174,20 @@ bool c_InputDevice::PollJoyPort(int port) {
   return true;
 }
 
-// Ports are polled in order up to the first absent one.
+// Ports are polled in order up to the first absent one. A pad unplugged while a button or a
+// stick was held would otherwise hold it for ever, so the ports not polled let go of theirs.
 void c_InputDevice::p_BeginUpdate() {
-  for (int port = 0; port < kx_input_JOY_PORTS && PollJoyPort(port); ++port) {
+  int port = 0;
+  while (port < kx_input_JOY_PORTS && PollJoyPort(port)) ++port;
+  for (; port < kx_input_JOY_PORTS; ++port) ReleaseJoyPort(port);
+}
+
+void c_InputDevice::ReleaseJoyPort(int port) {
+  c_JoyState* joy = m_joyStates[port];
+  for (int i = 0; i < 2; ++i) joy->m_joyx[i] = joy->m_joyy[i] = joy->m_joyz[i] = 0;
+  for (int button = 0; button < 32; ++button) {
+    joy->m_buttons[button] = false;
+    m_keyDown[kx_input_KEY_JOY0 + 32 * port + button] = false;
   }
 }
 

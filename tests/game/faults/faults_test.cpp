@@ -1,0 +1,250 @@
+// The game against a hostile world, on the windowless stand-in host: a state file that cannot
+// be replaced, a state file of garbage, windows of strange sizes, a joystick pulled out mid-game.
+#include <fenv.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "game/play/arena.h"
+#include "tests/game/shell/shell_fixture.h"
+#include "tests/support/process.h"
+
+namespace shelltest {
+namespace {
+
+// Keeps the state in the real file beside the program, as the desktop host does.
+class FileStateHost : public TestHost {
+ public:
+  std::vector<int> results;
+  int SaveState(String state) override {
+    results.push_back(KxGame::SaveState(state));
+    return results.back();
+  }
+  String LoadState() override { return KxGame::LoadState(); }
+};
+
+// A joystick on port 0 that can be unplugged.
+class JoyGlfw : public FakeGlfw {
+ public:
+  bool present = true;
+  float axes[6] = {};
+  unsigned char buttons[16] = {};
+
+  int GetJoystickParam(int port, int param) override {
+    if (port != 0 || !present) return 0;
+    return param == glfw2::PRESENT ? 1 : param == glfw2::AXES ? 6 : 16;
+  }
+  int GetJoystickPos(int port, float* pos, int count) override {
+    if (port != 0 || !present) return 0;
+    for (int i = 0; i < count && i < 6; ++i) pos[i] = axes[i];
+    return count < 6 ? count : 6;
+  }
+  int GetJoystickButtons(int port, unsigned char* state, int count) override {
+    if (port != 0 || !present) return 0;
+    for (int i = 0; i < count && i < 16; ++i) state[i] = buttons[i];
+    return count < 16 ? count : 16;
+  }
+};
+
+// Whatever the window, the drawing handed to the device is finite.
+bool FiniteCalls(const std::vector<DrawCall>& calls) {
+  for (const DrawCall& c : calls) {
+    for (float v : {c.x, c.y, c.w, c.h, c.ix, c.iy, c.jx, c.jy, c.tx, c.ty}) {
+      if (!std::isfinite(v)) return false;
+    }
+  }
+  return true;
+}
+
+class FaultTest : public ShellTest {
+ protected:
+  // Runs the test inside a private folder that sees the real data.
+  void UseFilesIn(const std::string& dir) {
+    std::filesystem::create_directory_symlink(std::string(KX_SOURCE_DIR) + "/data",
+                                              dir + "/data");
+    old_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    dir_ = dir;
+    files = new FileStateHost;
+    delete host;
+    host = files;
+    KxGame::_game = host;
+    KxGlfwGame::_glfwGame = host;
+    kx_app__game = host;
+    host->MarkStarted();
+  }
+  void TearDown() override {
+    if (!dir_.empty()) {
+      std::filesystem::current_path(old_);
+      std::filesystem::remove_all(dir_);
+    }
+    ShellTest::TearDown();
+  }
+  void Hit(int code) {
+    KeyDown(code);
+    Update();
+    KeyUp(code);
+  }
+  // From the menu into a running game with the action key; the menu may still be sliding in
+  // after a game, so it gets a few presses.
+  bool StartGame() {
+    for (int press = 0; press < 5 && app->m_gameState != 10; ++press) {
+      Hit(13);
+      for (int i = 0; i < 30 && app->m_gameState != 10; ++i) Update();
+    }
+    return app->m_gameState == 10;
+  }
+  // Ends the running game and waits for the return to the menu, which records the score.
+  bool LoseGame() {
+    app->m_arena[arena::kHealth] = 0;
+    for (int i = 0; i < 300 && app->m_gameState != 1; ++i) Update();
+    return app->m_gameState == 1;
+  }
+
+  // Menu, a game steered into the wall and the pause menu, in a window of the given size with
+  // division by zero and invalid operations (infinity or NaN made into an integer, among them)
+  // trapping, so the first one ends the process with a signal at its source.
+  void PlayInOddWindow(int width, int height) {
+    feenableexcept(FE_DIVBYZERO | FE_INVALID);
+    Resize(width, height);
+    bool finite = true;
+    auto frames = [&](int n) {
+      for (int i = 0; i < n; ++i) {
+        Update();
+        graphics->calls.clear();
+        Render();
+        finite = finite && FiniteCalls(graphics->calls);
+      }
+    };
+    frames(40);
+    input->p_MouseEvent(KxEventMouseMove, 0, 3, 2);
+    bool playing = StartGame();
+    KeyDown(39);
+    frames(60);
+    KeyUp(39);
+    Hit(27);
+    frames(20);
+    fedisableexcept(FE_ALL_EXCEPT);
+    std::fprintf(stderr, finite ? "finite" : "not finite");
+    std::exit(playing && finite ? 0 : 1);
+  }
+
+  FileStateHost* files = nullptr;
+
+ private:
+  std::filesystem::path old_;
+  std::string dir_;
+};
+
+// A saved state with a top score of 1000 on Easy.
+std::string SavedState() {
+  std::string s = "0|0|0|0|0|1|0|0|0|0|64|64|10|0|1|0|0|0|0|0|0|0|0|0|0|1483|";
+  for (int g = 0; g < 9; ++g) s += "0|";
+  int sum = 4 * 1000;
+  s += "1000|0|";
+  for (int r = 1; r < 10; ++r) s += "0|0|";
+  s += std::to_string(sum) + "|";
+  for (int k = 1; k < 3; ++k) {
+    for (int r = 0; r < 21; ++r) s += "0|";
+  }
+  return s;
+}
+
+TEST_F(FaultTest, AStateFileThatCannotBeReplacedStaysIntactAndPlayGoesOn) {
+  std::string dir = kxtest::MakeTempDir("kx_faults_state");
+  ASSERT_TRUE(kxtest::WriteFile(dir + "/.vantorstate", SavedState()));
+  // The new state is written beside the old one first; a folder in its place stops that even
+  // for root, who could write into a read-only folder.
+  std::filesystem::create_directory(dir + "/.vantorstate.tmp");
+  UseFilesIn(dir);
+  Create();
+  LoadAll();
+  ASSERT_EQ(app->m_highScores[0], 1000);
+
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(StartGame()) << round;
+    app->m_difficulty = 1;
+    app->m_score = 1500 + round;
+    ASSERT_TRUE(LoseGame()) << round;
+  }
+  ASSERT_GE(files->results.size(), 2u);
+  for (int result : files->results) EXPECT_LT(result, 0);
+  EXPECT_EQ(kxtest::ReadFile(dir + "/.vantorstate"), SavedState());
+  // The scores live on in the game even though the disk refused them.
+  EXPECT_EQ(app->m_highScores[0], 1501);
+  EXPECT_EQ(app->m_highScores[1], 1500);
+  EXPECT_TRUE(StartGame());
+}
+
+TEST_F(FaultTest, TenMebibytesOfGarbageGiveTheDefaultsQuickly) {
+  std::string dir = kxtest::MakeTempDir("kx_faults_garbage");
+  UseFilesIn(dir);
+  std::mt19937 random(7);
+  std::string noise(10 << 20, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  std::string pipes;
+  while (pipes.size() < noise.size()) pipes += "12|";
+  for (const std::string& garbage : {noise, pipes}) {
+    ASSERT_TRUE(kxtest::WriteFile(dir + "/.vantorstate", garbage));
+    kx_app__app = nullptr;
+    auto start = std::chrono::steady_clock::now();
+    Create();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // Generous for the sanitizer build on a busy machine; a loader gone quadratic takes minutes.
+    EXPECT_LT(seconds, 20.0);
+    std::printf("%.2f s to load %zu bytes of garbage\n", seconds, garbage.size());
+    EXPECT_EQ(app->m_settings[5], 1);
+    for (int i = 0; i < app->m_highScores.Length(); ++i) ASSERT_EQ(app->m_highScores[i], 0) << i;
+    for (int i = 0; i < app->m_badges.Length(); ++i) ASSERT_FALSE(app->m_badges[i]) << i;
+    LoadAll();
+    EXPECT_TRUE(StartGame());
+  }
+}
+
+
+TEST_F(FaultTest, StrangeWindowSizesNeverTurnADivisionByZeroIntoNumbers) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  Create();
+  LoadAll();
+  const int sizes[][2] = {{1, 1}, {640, 0}, {4000, 100}, {480, 900}};
+  for (const auto& size : sizes) {
+    EXPECT_EXIT(PlayInOddWindow(size[0], size[1]), testing::ExitedWithCode(0), "^finite")
+        << size[0] << "x" << size[1];
+  }
+}
+
+TEST_F(FaultTest, AJoystickPulledOutMidGameLeavesNothingHeld) {
+  JoyGlfw joy;
+  glfw2::Install(&joy);
+  Create();
+  LoadAll();
+  joy.buttons[0] = glfw2::kPress;
+  Update();
+  joy.buttons[0] = 0;
+  for (int i = 0; i < 10 && app->m_gameState != 10; ++i) Update();
+  ASSERT_EQ(app->m_gameState, 10);
+
+  // Steering right and holding the first button, then gone.
+  joy.axes[0] = 1.0f;
+  joy.buttons[0] = glfw2::kPress;
+  for (int i = 0; i < 10; ++i) Update();
+  ASSERT_TRUE(kx_input_KeyDown(kx_input_KEY_JOY0));
+  ASSERT_NE(app->p_PlayKeyAll(5, 1), 0);
+  joy.present = false;
+  for (int i = 0; i < 120; ++i) Update();
+  EXPECT_FALSE(kx_input_KeyDown(kx_input_KEY_JOY0));
+  EXPECT_EQ(kx_input_JoyX(0, 0), 0.0f);
+  EXPECT_EQ(app->p_PlayKeyAll(5, 1), 0);
+  EXPECT_EQ(app->p_PlayKeyAll(10, 1), 0);
+  EXPECT_EQ(app->m_gameState, 10);
+  glfw2::Install(&glfw);
+}
+
+}  // namespace
+}  // namespace shelltest
