@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# The one-hour soak: 216,000 updates of autopiloted play on the windowless host, in the
+# sanitizer build (LeakSanitizer reports at the end). Writes the memory samples to
+# docs/soak.txt and their plot to docs/soak.png. Takes a few minutes; not part of tools/test.sh,
+# which runs a 10,000-update version.
+# Usage: tools/soak.sh [sanitizer build folder, default build-asan]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-asan}
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -DKX_SANITIZE=ON -DKX_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+fi
+cmake --build "$build" -j"$(nproc)" --target test_game
+export ASAN_OPTIONS=detect_leaks=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+KX_SOAK_PLOT=$PWD/docs/soak.png "$build/tests/test_game" --gtest_also_run_disabled_tests \
+  --gtest_filter='SoakTest.DISABLED_AnHourOfPlay' | tee docs/soak.txt
