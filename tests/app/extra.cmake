@@ -7,12 +7,8 @@ add_executable(kx_app_probe ${CMAKE_CURRENT_SOURCE_DIR}/app/progs/probe.cpp)
 target_compile_options(kx_app_probe PRIVATE ${KX_WARNINGS})
 target_link_libraries(kx_app_probe PRIVATE kx_app)
 set_target_properties(kx_app_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-# The host's decoders use libstb, which the link line names before the host library; keep it.
-target_link_options(kx_app_probe PRIVATE "LINKER:--no-as-needed")
-target_link_options(test_app PRIVATE "LINKER:--no-as-needed")
 
 add_dependencies(test_app kx_app_probe)
 if(TARGET skarblit)
-  target_link_options(skarblit PRIVATE "LINKER:--no-as-needed")
   add_dependencies(test_app skarblit)
 endif()
