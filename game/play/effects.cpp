@@ -46,6 +46,14 @@ void RenewStar(float* star, int axis, float span) {
   star[kStarFrame] = Frame256();
 }
 
+// Floating scores are a few small values redrawn every frame, so their texts are made once.
+String NumberText(int value) {
+  static String made[100];
+  if (value < 0 || value >= 100) return String(value);
+  if (made[value].Length() == 0) made[value] = String(value);
+  return made[value];
+}
+
 }  // namespace
 
 void c_MyApp::p_DoBG(int r, int g, int b, float alpha) {
@@ -110,8 +118,10 @@ void c_MyApp::p_DoStars(float dx, float dy) {
 }
 
 int c_MyApp::p_FreeParticle() {
+  // Scanned through a plain pointer: with a full pool every new spark reads the whole pool.
+  const float* sparks = m_sparks.Data();
   for (int i = m_sparkCount; i >= 0; --i) {
-    if (m_sparks[i * kRecord + kKind] == 0) return i * kRecord;
+    if (sparks[i * kRecord + kKind] == 0) return i * kRecord;
   }
   return -1;
 }
@@ -176,7 +186,7 @@ void c_MyApp::p_DoParticles() {
     if (kind <= 9) {
       p_DrawImg(96, p[kX], p[kY], p[kValue]);
     } else if (kind == kNumberKind) {
-      p_Text(p[kX], p[kY], String(static_cast<int>(std::round(p[kValue]))), 1, 1, 0);
+      p_Text(p[kX], p[kY], NumberText(static_cast<int>(std::round(p[kValue]))), 1, 1, 0);
     }
     p[kLife] -= 0.01f;
     if (p[kLife] < 0) p[kKind] = 0;

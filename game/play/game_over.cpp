@@ -4,11 +4,13 @@
 
 #include "game/play/arena.h"
 
+// Made once: the HUD asks for a place every frame, and a copy costs no allocation.
 String c_MyApp::p_Nth(int n) {
-  static const char* const kWords[] = {"1st", "2nd", "3rd", "4th", "5th",
-                                       "6th", "7th", "8th", "9th", "10th"};
+  static const String kWords[] = {String("1st"), String("2nd"), String("3rd"), String("4th"),
+                                  String("5th"), String("6th"), String("7th"), String("8th"),
+                                  String("9th"), String("10th")};
   if (n < 1 || n > 10) return String();
-  return String(kWords[n - 1]);
+  return kWords[n - 1];
 }
 
 String c_MyApp::p_MyNth() {

@@ -1,5 +1,6 @@
 // One frame of play: the craft, the foes homing in, the zap posts with their lightning, hits
 // and points, particles and the HUD; then the pause request and the pause icon.
+#include <algorithm>
 #include <cmath>
 
 #include "app/app.h"
@@ -111,12 +112,85 @@ void MoveFoe(c_MyApp* app, float* foe) {
   if (touching && CraftAlive(app) && a[kShield] < 1) HitCraft(app, foe);
 }
 
+// Foes do not move while the posts throw lightning, so the bolts' joints look them up in a
+// grid of 32-unit cells instead of testing every foe. Each cell lists its foes in record
+// order, and a joint's candidates are taken in record order too, so foes are destroyed, and
+// random numbers drawn, exactly as a test of every foe in turn would. Positions outside the
+// grid go to its border cells; a position that is not a number makes the grid unusable.
+class FoeGrid {
+ public:
+  void Invalidate() { built_ = false; }
+
+  // Calls hit(i) for each record i, in increasing order, that may lie within 8 units of (x, y).
+  template <class Hit>
+  void Candidates(const c_MyApp* app, float x, float y, Hit hit) {
+    if (!built_) Build(app);
+    if (!usable_ || !std::isfinite(x) || !std::isfinite(y)) {
+      for (int i = 0; i <= kLastFoe; ++i) hit(i);
+      return;
+    }
+    int found[kLastFoe + 1];
+    int n = 0;
+    const int cx0 = Cell(x - 8, kColumns), cx1 = Cell(x + 8, kColumns);
+    const int cy0 = Cell(y - 8, kRows), cy1 = Cell(y + 8, kRows);
+    for (int cy = cy0; cy <= cy1; ++cy) {
+      for (int cx = cx0; cx <= cx1; ++cx) {
+        const int c = cy * kColumns + cx;
+        for (int e = start_[c]; e < start_[c + 1]; ++e) found[n++] = entries_[e];
+      }
+    }
+    std::sort(found, found + n);
+    for (int k = 0; k < n; ++k) hit(found[k]);
+  }
+
+ private:
+  static const int kColumns = 48;
+  static const int kRows = 40;
+  static const int kCells = kColumns * kRows;
+
+  static int Cell(float v, int count) {
+    float c = std::floor((std::max(v, -256.0f) + 256) / 32);
+    return static_cast<int>(std::min(c, static_cast<float>(count - 1)));
+  }
+
+  void Build(const c_MyApp* app) {
+    built_ = true;
+    usable_ = true;
+    int cellOf[kLastFoe + 1];
+    std::fill(start_, start_ + kCells + 1, 0);
+    for (int i = 0; i <= kLastFoe; ++i) {
+      const float* foe = app->m_foes.Data() + i * kRecord;
+      cellOf[i] = -1;
+      if (foe[kFoeKind] <= 0) continue;
+      if (!std::isfinite(foe[kFoeX]) || !std::isfinite(foe[kFoeY])) {
+        usable_ = false;
+        return;
+      }
+      cellOf[i] = Cell(foe[kFoeY], kRows) * kColumns + Cell(foe[kFoeX], kColumns);
+      ++start_[cellOf[i] + 1];
+    }
+    for (int c = 0; c < kCells; ++c) start_[c + 1] += start_[c];
+    int fill[kCells];
+    std::copy(start_, start_ + kCells, fill);
+    for (int i = 0; i <= kLastFoe; ++i) {
+      if (cellOf[i] >= 0) entries_[fill[cellOf[i]]++] = i;
+    }
+  }
+
+  bool built_ = false;
+  bool usable_ = false;
+  int start_[kCells + 1];
+  int entries_[kLastFoe + 1];
+};
+
+FoeGrid foeGrid;
+
 // Every live foe within 8 units of a bolt joint is destroyed for the given points.
 void Strike(c_MyApp* app, float x, float y, int points) {
-  for (int i = 0; i <= kLastFoe; ++i) {
+  foeGrid.Candidates(app, x, y, [&](int i) {
     float* foe = app->m_foes.Data() + i * kRecord;
-    if (foe[kFoeKind] <= 0) continue;
-    if (std::fabs(foe[kFoeX] - x) >= 8 || std::fabs(foe[kFoeY] - y) >= 8) continue;
+    if (foe[kFoeKind] <= 0) return;
+    if (std::fabs(foe[kFoeX] - x) >= 8 || std::fabs(foe[kFoeY] - y) >= 8) return;
     foe[kFoeKind] = 0;
     app->m_score += points;
     app->p_AddParticle(99, foe[kFoeX], foe[kFoeY], 0, -0.25f, static_cast<float>(points), 3, 0);
@@ -126,7 +200,7 @@ void Strike(c_MyApp* app, float x, float y, int points) {
       int colour = static_cast<int>(std::floor(kx_random_Rnd() * 8.99f + 1));
       app->p_ThrowParticle(foe[kFoeX], foe[kFoeY], colour, j * 90.0f, Rnd(10, 15));
     }
-  }
+  });
 }
 
 // Colour ranges of one bolt: for each of its three line pairs (outer, inner, core) the fixed
@@ -268,7 +342,23 @@ void RunPost(c_MyApp* app, float* post) {
   }
 }
 
+// The HUD's two texts change only with their numbers, so each is built again only then.
+struct HudText {
+  int key[2] = {-1, -1};
+  String text;
+  bool Stale(int a, int b) {
+    if (!text.Length() || key[0] != a || key[1] != b) {
+      key[0] = a;
+      key[1] = b;
+      return true;
+    }
+    return false;
+  }
+};
+
 void DrawHud(c_MyApp* app) {
+  static const String kZero("0");
+  static HudText scoreText, targetText;
   float w = kx_Skarblit_jscrw;
   float health = app->m_arena[kHealth];
   app->p_SetCol(255, 255, 255, 0.5f);
@@ -281,7 +371,10 @@ void DrawHud(c_MyApp* app) {
   }
   app->p_SetSize(2);
   app->p_SetCol(100, 255, 100, 0.8f);
-  app->p_Text(w / 2, 28, app->p_rstr(8, app->m_shownScore, String("0")), 1, 1, 0);
+  if (scoreText.Stale(app->m_shownScore, 0)) {
+    scoreText.text = app->p_rstr(8, app->m_shownScore, kZero);
+  }
+  app->p_Text(w / 2, 28, scoreText.text, 1, 1, 0);
   app->p_SetSize(1);
   app->p_SetCol(255, 255, 100, 0.8f);
   const int* table = app->m_highScores.Data() + 10 * (Difficulty(app->m_difficulty) - 1);
@@ -293,9 +386,10 @@ void DrawHud(c_MyApp* app) {
       target = table[j - 1];
     }
   }
-  app->p_Text(w / 2, 10,
-              app->p_rstr(8, target, String("0")) + String(" ") + app->p_Nth(place + 1), 1, 1,
-              0);
+  if (targetText.Stale(target, place)) {
+    targetText.text = app->p_rstr(8, target, kZero) + String(" ") + app->p_Nth(place + 1);
+  }
+  app->p_Text(w / 2, 10, targetText.text, 1, 1, 0);
 }
 
 }  // namespace
@@ -316,6 +410,7 @@ void c_MyApp::p_Game() {
     float* foe = m_foes.Data() + i * kRecord;
     if (foe[kFoeKind] > 0) MoveFoe(this, foe);
   }
+  foeGrid.Invalidate();
   for (int k = 0; k < kPostCount; ++k) {
     kx_random_Rnd();  // spent whether or not the post exists; later draws depend on it
     float* post = m_arena.Data() + kPostBase + k * kRecord;

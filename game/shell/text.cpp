@@ -1,6 +1,8 @@
 // Bitmap text laid out glyph by glyph into the draw-command list, the right-aligned number
 // formatter, and the pointer hit tests of buttons and touch areas.
 #include <cmath>
+#include <cstdio>
+#include <vector>
 
 #include "game/shell/myapp.h"
 
@@ -31,7 +33,14 @@ static void EscapeGlyph(Char letter, int& g, int& d) {
   d = 4;
 }
 
-static bool IsLineBreak(const String& t, int i) {
+// The text as laid out: one space, then the given text (read in place, nothing is copied).
+struct LeadingSpace {
+  const String& text;
+  int Length() const { return text.Length() + 1; }
+  Char operator[](int i) const { return i == 0 ? Char(' ') : text[i - 1]; }
+};
+
+static bool IsLineBreak(const LeadingSpace& t, int i) {
   return t[i] == '\\' && i + 1 < t.Length() && t[i + 1] == 'n';
 }
 
@@ -42,7 +51,7 @@ void c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY, 
   float uy = static_cast<float>(std::sin(a * kRad));
   float cw = static_cast<float>(m_imageInfo[m_font * 3]);
   float ch = static_cast<float>(m_imageInfo[m_font * 3 + 1]);
-  String t = String(" ") + text;
+  const LeadingSpace t{text};
   int n = t.Length();
 
   // Width from the first glyph's centre to the last one's, as if on one line.
@@ -88,13 +97,26 @@ void c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY, 
   }
 }
 
+// The value after width + 1 copies of the pad (cut to its last width units), keeping the last
+// width units of all that; built straight into the result's one allocation.
 String c_MyApp::p_rstr(int width, int value, String pad) {
   if (width <= 0) return String();
-  String fill = pad.Length() > width ? pad.Slice(pad.Length() - width) : pad;
-  String result;
-  for (int i = 0; i <= width; ++i) result += fill;
-  result += String(value);
-  return result.Length() > width ? result.Slice(result.Length() - width) : result;
+  const int skip = pad.Length() > width ? pad.Length() - width : 0;
+  const int fillLength = pad.Length() - skip;
+  char digits[16];
+  const int digitCount = std::snprintf(digits, sizeof digits, "%i", value);
+  const long long padded = static_cast<long long>(width + 1) * fillLength;
+  const long long total = padded + digitCount;
+  const int length = total > width ? width : static_cast<int>(total);
+  Char small[64];
+  std::vector<Char> large(length > 64 ? length : 0);
+  Char* out = length > 64 ? large.data() : small;
+  for (int j = 0; j < length; ++j) {
+    const long long k = total - length + j;
+    out[j] = k < padded ? pad[skip + static_cast<int>(k % fillLength)]
+                        : static_cast<Char>(digits[k - padded]);
+  }
+  return String(out, length);
 }
 
 bool c_MyApp::TouchInside(int i, float left, float top, float right, float bottom) {
