@@ -80,7 +80,7 @@ BENCHMARK(BM_Replay)->UseManualTime()->Unit(benchmark::kMicrosecond);
 // work in every run; its shortest time across the runs keeps the time the processor spent on
 // other programs out of the longest step, while a step that is long by itself stays long.
 void BM_PlayFrames(benchmark::State& state) {
-  const int kRuns = 3;
+  const int kRuns = 5;
   for (auto _ : state) {
     std::vector<unsigned long long> best(2 * static_cast<size_t>(frames), ~0ull);
     std::vector<unsigned long long> steps(best.size());
