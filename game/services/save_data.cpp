@@ -72,9 +72,20 @@ static void CorrectSettings(Array<int>& settings) {
   }
 }
 
+// The state up to its 99th separator: every number the loader reads comes before it, and a
+// huge damaged file is then not split into millions of pieces only to be thrown away.
+static String UsedPart(const String& state) {
+  int end = -1;
+  for (int i = 0; i < 99; ++i) {
+    end = state.Find(String("|"), end + 1);
+    if (end == -1) return state;
+  }
+  return state.Slice(0, end + 1);
+}
+
 void c_MyApp::p_Load() {
   String state = kx_app_LoadState();
-  Array<String> tokens = state.Split(String("|"));
+  Array<String> tokens = UsedPart(state).Split(String("|"));
   int n = tokens.Length();
   if (kx_Skarblit_DebugMode == 1) kxPrint(state);
   int c = 0;
