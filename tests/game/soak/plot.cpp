@@ -14,7 +14,7 @@ namespace {
 
 const int kWidth = 900;
 const int kPanelHeight = 260;
-const int kLeft = 90, kRight = 30, kTop = 40, kBottom = 40;
+const int kLeft = 90, kRight = 30, kTop = 40, kBottom = 56;
 
 struct Canvas {
   int w, h;
@@ -57,7 +57,8 @@ struct Canvas {
 
 std::string Number(double value) {
   char text[32];
-  std::snprintf(text, sizeof text, value >= 10 || value == 0 ? "%.0f" : "%.1f", value);
+  const char* format = value >= 10 || value == 0 ? "%.0f" : value >= 1 ? "%.1f" : "%.2f";
+  std::snprintf(text, sizeof text, format, value);
   return text;
 }
 
@@ -81,7 +82,7 @@ void Panel(Canvas& c, int top, const std::string& xLabel, const std::vector<doub
     c.Line(px(x), y0, px(x), y1, 1, 0xeeeeee);
     c.Text(static_cast<int>(px(x)) - 8, y1 + 8, Number(x), 0x404040);
   }
-  c.Text(x1, y1 + 22, xLabel, 0x404040, true);
+  c.Text(x1, y1 + 30, xLabel, 0x404040, true);
   c.Line(x0, y0, x0, y1, 2, 0x000000);
   c.Line(x0, y1, x1, y1, 2, 0x000000);
   for (size_t i = 0; i < s.values.size() && i < xs.size(); ++i) {
