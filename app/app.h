@@ -25,9 +25,9 @@ class c_App : public Object {
 
 class c_GameDelegate : public KxGameDelegate {
  public:
-  gxtkGraphics* m_graphics;
-  gxtkAudio* m_audio;
-  c_InputDevice* m_input;
+  gxtkGraphics* m_graphics = nullptr;
+  gxtkAudio* m_audio = nullptr;
+  c_InputDevice* m_input = nullptr;
 
   c_GameDelegate* m_new();
   void mark() override;
