@@ -32,6 +32,11 @@ class Child {
   bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {},
              const std::string& outFile = "", const std::string& errFile = "",
              const std::string& workDir = "");
+  // Takes over a process started elsewhere, so that it is waited for and killed like our own.
+  void Adopt(int pid) {
+    pid_ = pid;
+    reaped_ = false;
+  }
   bool Running();
   // Waits up to timeoutSeconds for the exit; returns the status, or -1 on time-out or signal.
   int Wait(double timeoutSeconds);

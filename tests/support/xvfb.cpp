@@ -1,12 +1,15 @@
 #include "tests/support/xvfb.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
+#include <string>
+
+extern char** environ;
 
 namespace kxtest {
 
@@ -17,16 +20,20 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
-// Claims a display number by creating its lock file exclusively, the way X servers do,
-// so that parallel tests never pick the same one.
-int ClaimDisplayNumber() {
-  for (int n = 90 + (getpid() % 300); n < 1000; ++n) {
-    std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-    std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
-    if (Exists(lock) || Exists(sock)) continue;
-    return n;
+// Reads the display number the server writes once it listens; -1 when it does not within the
+// time limit. Letting the server choose (-displayfd) is the only race-free way when many tests
+// start displays at once.
+int ReadDisplayNumber(int fd, int timeoutMs) {
+  std::string text;
+  pollfd p = {fd, POLLIN, 0};
+  while (text.find('\n') == std::string::npos) {
+    if (poll(&p, 1, timeoutMs) <= 0) return -1;
+    char buf[32];
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n <= 0) return -1;
+    text.append(buf, static_cast<size_t>(n));
   }
-  return -1;
+  return atoi(text.c_str());
 }
 
 }  // namespace
@@ -35,26 +42,40 @@ bool HaveXvfb() { return Exists("/usr/bin/Xvfb"); }
 
 bool Xvfb::Start(int width, int height) {
   if (!HaveXvfb()) return false;
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    number_ = ClaimDisplayNumber();
-    if (number_ < 0) return false;
-    display_ = ":" + std::to_string(number_);
-    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    if (!server_.Start({"/usr/bin/Xvfb", display_, "-screen", "0", screen, "-nolisten", "tcp",
-                        "-noreset"}))
-      return false;
-    std::string sock = "/tmp/.X11-unix/X" + std::to_string(number_);
-    for (int i = 0; i < 500 && server_.Running(); ++i) {
-      if (Exists(sock)) {
-        setenv("DISPLAY", display_.c_str(), 1);
-        return true;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+  std::string fd = "3";
+  std::vector<std::string> args = {"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", screen,
+                                   "-nolisten", "tcp", "-noreset"};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (rc != 0) {
+    close(fds[0]);
+    return false;
+  }
+  server_.Adopt(pid);
+  number_ = ReadDisplayNumber(fds[0], 15000);
+  close(fds[0]);
+  if (number_ < 0) {
     server_.Kill();
     server_.Wait(5);
+    return false;
   }
-  return false;
+  display_ = ":" + std::to_string(number_);
+  setenv("DISPLAY", display_.c_str(), 1);
+  return true;
 }
 
 void Xvfb::Stop() {
