@@ -1,0 +1,115 @@
+// A player's first start: the loading screen, the menu, the options box reached with the keys,
+// the sound mode set to effects only; the next start reads it back and shows it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/game/e2e/player.h"
+
+namespace {
+
+using e2e::Game;
+using e2e::Rgb;
+using e2e::Screen;
+
+const unsigned kLoadingBackdrop = 0x282850u;
+
+unsigned Packed(Rgb c) { return (c.r << 16) | (c.g << 8) | c.b; }
+
+// The backdrop, the orange band across the middle and the disc above it.
+bool LoadingShown(const Screen& s) {
+  return Packed(s.At(5, 5)) == kLoadingBackdrop && Packed(s.At(5, 240)) != kLoadingBackdrop &&
+         Packed(s.At(320, 100)) != kLoadingBackdrop;
+}
+
+// The focus has left the dial: the play button no longer glows and the description is gone.
+bool CogFocused(const Screen& s) {
+  return e2e::ScoreListShown(s) && !e2e::MenuShown(s) && !e2e::OptionsShown(s) &&
+         s.Count(240, 425, 260, 40, e2e::White) == 0;
+}
+
+// The sound row's touch area, highlighted when it is the selected row.
+bool SoundRowSelected(const Screen& s) {
+  Rgb c = s.At(90, 140);
+  return e2e::OptionsShown(s) && c.g > 100 && c.b > 100;
+}
+
+// The white letters of the sound row's label.
+std::vector<bool> SoundLabel(const Screen& s) { return s.Mask(96, 126, 420, 28, e2e::White); }
+
+bool OptionsGone(const Screen& s) {
+  return !e2e::Brownish(s.At(60, 400)) && !e2e::Brownish(s.At(300, 460)) && e2e::ScoreListShown(s);
+}
+
+// Left to the cog, Enter opens the options box, Down to the sound row; the box at rest with the
+// row selected. Each press must be heard.
+void OpenSoundRow(Game& game, Screen* shown) {
+  e2e::Sound& sound = game.Audio();
+  long from = sound.Now();
+  ASSERT_TRUE(game.HoldUntil("Left", CogFocused));
+  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the move to the cog";
+  from = sound.Now();
+  ASSERT_TRUE(game.HoldUntil("Return", e2e::OptionsShown, 10, "options"));
+  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the options box opening";
+  from = sound.Now();
+  ASSERT_TRUE(game.HoldUntil("Down", SoundRowSelected));
+  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the move to the sound row";
+  ASSERT_TRUE(game.WaitScreen(SoundRowSelected, 5, "", shown));
+}
+
+TEST(PlayerFlows, FirstStartKeepsTheSoundModeChosenInTheOptionsBox) {
+  Game game;
+  ASSERT_FALSE(std::filesystem::exists(game.Dir() + "/.vantorstate"));
+  ASSERT_TRUE(game.Launch());
+  e2e::Sound& sound = game.Audio();
+  EXPECT_TRUE(game.WaitScreen(LoadingShown, 15, "loading"));
+  ASSERT_TRUE(game.WaitScreen(e2e::MenuShown, 30, "menu"));
+  EXPECT_TRUE(sound.Heard(0, sound.Now())) << "the logo sound while loading";
+
+  Screen before;
+  ASSERT_NO_FATAL_FAILURE(OpenSoundRow(game, &before));
+  std::vector<bool> musicLabel = SoundLabel(before);
+  long from = sound.Now();
+  ASSERT_TRUE(game.HoldUntil(
+      "Return", [&](const Screen& s) { return SoundRowSelected(s) && SoundLabel(s) != musicLabel; },
+      10, "options_sfx"));
+  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the sound row's click";
+  Screen after;
+  ASSERT_TRUE(game.WaitScreen(SoundRowSelected, 5, "", &after));
+  std::vector<bool> sfxLabel = SoundLabel(after);
+  // "Sound : SFX" is "Sound : SFX + Music" cut short: fewer lit pixels, none new.
+  int lit = 0, added = 0, lost = 0;
+  for (size_t i = 0; i < sfxLabel.size(); ++i) {
+    lit += sfxLabel[i];
+    added += sfxLabel[i] && !musicLabel[i];
+    lost += musicLabel[i] && !sfxLabel[i];
+  }
+  EXPECT_GT(lit, 100);
+  EXPECT_EQ(added, 0);
+  EXPECT_GT(lost, 100);
+
+  from = sound.Now();
+  ASSERT_TRUE(game.HoldUntil("Escape", OptionsGone));
+  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the options box closing";
+  e2e::SavedState state;
+  ASSERT_TRUE(e2e::WaitFor(
+      [&] { return state.Parse(kxtest::ReadFile(game.Dir() + "/.vantorstate")); }, 5));
+  EXPECT_TRUE(state.ChecksumsValid());
+  EXPECT_EQ(state.Setting(5), 2);
+  EXPECT_EQ(game.Output(), "");
+  ASSERT_TRUE(game.CloseWindow());
+  ASSERT_EQ(game.Wait(15), 0);
+
+  // The second start reads every block back and offers effects only.
+  ASSERT_TRUE(game.LaunchToMenu());
+  EXPECT_EQ(game.Output(),
+            "Settings Loaded\nBadges Loaded\nHighscore 0 Loaded\nHighscore 1 Loaded\n"
+            "Highscore 2 Loaded\n");
+  Screen again;
+  ASSERT_NO_FATAL_FAILURE(OpenSoundRow(game, &again));
+  EXPECT_TRUE(SoundLabel(again) == sfxLabel) << "the label differs from \"Sound : SFX\"";
+  ASSERT_TRUE(game.CloseWindow());
+  EXPECT_EQ(game.Wait(15), 0);
+}
+
+}  // namespace

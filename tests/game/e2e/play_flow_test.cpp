@@ -1,0 +1,118 @@
+// A game on Hard played with the keys: started from the menu, steered, paused, resumed, paused
+// again and quit; the banner, the menu, and the score recorded in the Hard tables. The tune
+// plays through the game and stops with it.
+#include <gtest/gtest.h>
+
+#include "tests/game/e2e/player.h"
+
+namespace {
+
+using e2e::Game;
+using e2e::Rgb;
+using e2e::Screen;
+
+bool Magenta(Rgb c) { return c.r > 180 && c.b > 180 && c.g < 120; }
+
+// The craft starts in the middle of the arena; steered right it leaves for the right.
+bool CraftInMiddle(const Screen& s) { return s.Count(290, 210, 60, 60, Magenta) >= 10; }
+bool CraftMovedRight(const Screen& s) {
+  return s.Count(290, 210, 60, 60, Magenta) < 5 && s.Count(350, 190, 290, 100, Magenta) >= 10;
+}
+
+bool BrightYellow(Rgb c) { return c.r > 220 && c.g > 220 && c.b < 160; }
+
+// The highlight frames the quit button at the left end of the pause menu, not resume.
+bool QuitSelected(const Screen& s) {
+  return e2e::PauseShown(s) && s.Count(120, 116, 120, 120, BrightYellow) > 40 &&
+         s.Count(270, 200, 100, 80, BrightYellow) < 10;
+}
+
+// The banner's yellow bar grows from the left edge across the shaded arena.
+bool BannerShown(const Screen& s) {
+  return s.Count(0, 210, 200, 12, [](Rgb c) { return c.r > 90 && c.g > 90 && c.b < 60; }) > 1000;
+}
+
+// The description under the dial, white on the menu.
+std::vector<bool> Description(const Screen& s) { return s.Mask(240, 425, 260, 40, e2e::White); }
+
+// Seeded tables: every difficulty different, so a score recorded in the wrong one shows.
+void Tables(int top[3][10], int last[3][10]) {
+  for (int k = 0; k < 3; ++k) {
+    for (int r = 0; r < 10; ++r) {
+      top[k][r] = (k + 1) * 1000 - 100 * r;
+      last[k][r] = (k + 1) * 100 + r;
+    }
+  }
+}
+
+TEST(PlayerFlows, HardGameIsSteeredPausedResumedQuitAndRecorded) {
+  Game game;
+  int top[3][10], last[3][10];
+  Tables(top, last);
+  ASSERT_TRUE(kxtest::WriteFile(game.Dir() + "/.vantorstate", e2e::SavedState::Build(1, top, last)));
+  Screen menu;
+  ASSERT_TRUE(game.LaunchToMenu(&menu));
+  e2e::Sound& sound = game.Audio();
+
+  long from = sound.Now();
+  std::vector<bool> normal = Description(menu);
+  ASSERT_TRUE(game.HoldUntil("Down", [&](const Screen& s) {
+    return e2e::MenuShown(s) && Description(s) != normal;
+  }, 10, "menu_hard"));
+  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the dial turning to Hard";
+
+  from = sound.Now();
+  ASSERT_TRUE(game.HoldUntil("Return", e2e::PlayShown, 10, "play"));
+  long playing = sound.Now();
+  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the start";
+  ASSERT_TRUE(game.WaitScreen(CraftInMiddle, 5));
+  ASSERT_TRUE(game.HoldUntil("Right", CraftMovedRight, 10, "play_steered"));
+
+  from = sound.Now();
+  EXPECT_TRUE(sound.Continuous(playing, from)) << "the tune during play";
+  ASSERT_TRUE(game.HoldUntil("Escape", e2e::PauseShown, 10, "pause"));
+  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the pause";
+  from = sound.Now();
+  ASSERT_TRUE(game.HoldUntil("Return", [](const Screen& s) { return !e2e::PauseShown(s); }));
+  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the resume";
+  ASSERT_TRUE(game.WaitScreen(e2e::PlayShown, 10));
+
+  ASSERT_TRUE(game.HoldUntil("Escape", e2e::PauseShown));
+  from = sound.Now();
+  ASSERT_TRUE(game.HoldUntil("Left", QuitSelected, 10, "pause_quit"));
+  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the move to quit";
+  from = sound.Now();
+  ASSERT_TRUE(game.HoldUntil("Return", BannerShown, 10, "banner"));
+  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the quit";
+  ASSERT_TRUE(game.WaitScreen(e2e::MenuShown, 15, "menu_again"));
+  // The return sound ends within two seconds; the tune has stopped with the game.
+  long back = sound.Now() + 2 * sound.Rate();
+  long end = back + sound.Rate() / 2;
+  ASSERT_TRUE(e2e::WaitFor([&] { return sound.Now() >= end; }, 15));
+  EXPECT_TRUE(sound.Quiet(back, end)) << "the menu after the game";
+
+  e2e::SavedState state;
+  ASSERT_TRUE(state.Parse(kxtest::ReadFile(game.Dir() + "/.vantorstate")));
+  EXPECT_TRUE(state.ChecksumsValid());
+  long long score = state.Last(2, 0);
+  EXPECT_GE(score, 0);
+  EXPECT_EQ(score % 5, 0);
+  // The score in front of the Hard last list, and in the top list where it ranks.
+  int rank = 0;
+  while (rank < 10 && top[2][rank] >= score) ++rank;
+  for (int r = 0; r < 10; ++r) {
+    if (r > 0) {
+      EXPECT_EQ(state.Last(2, r), last[2][r - 1]) << r;
+    }
+    long long want = r < rank ? top[2][r] : r == rank ? score : top[2][r - 1];
+    EXPECT_EQ(state.Top(2, r), want) << r;
+    for (int k = 0; k < 2; ++k) {
+      EXPECT_EQ(state.Top(k, r), top[k][r]);
+      EXPECT_EQ(state.Last(k, r), last[k][r]);
+    }
+  }
+  ASSERT_TRUE(game.CloseWindow());
+  EXPECT_EQ(game.Wait(15), 0);
+}
+
+}  // namespace
