@@ -93,10 +93,16 @@ void MoveFoe(c_MyApp* app, float* foe) {
   foe[kFoePhase] = std::fmod(foe[kFoePhase] + foe[kFoeAnimSpeed], 4.0f);
   float cx = a[kCraftX];
   float cy = a[kCraftY];
-  if (cx < foe[kFoeX]) foe[kFoeVX] -= Rnd(0.02f, 0.07f);
-  if (cy < foe[kFoeY]) foe[kFoeVY] -= Rnd(0.02f, 0.07f);
-  if (foe[kFoeX] < cx) foe[kFoeVX] += Rnd(0.02f, 0.07f);
-  if (foe[kFoeY] < cy) foe[kFoeVY] += Rnd(0.02f, 0.07f);
+  // Each of the four tests draws its push whether or not it applies, so every foe moves the
+  // generator by four.
+  float push = Rnd(0.02f, 0.07f);
+  if (cx < foe[kFoeX]) foe[kFoeVX] -= push;
+  push = Rnd(0.02f, 0.07f);
+  if (cy < foe[kFoeY]) foe[kFoeVY] -= push;
+  push = Rnd(0.02f, 0.07f);
+  if (foe[kFoeX] < cx) foe[kFoeVX] += push;
+  push = Rnd(0.02f, 0.07f);
+  if (foe[kFoeY] < cy) foe[kFoeVY] += push;
   for (int axis : {kFoeVX, kFoeVY}) {
     foe[axis] = foe[axis] < -3 ? -3 : foe[axis] > 3 ? 3 : foe[axis];
   }

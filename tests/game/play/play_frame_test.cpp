@@ -72,17 +72,19 @@ TEST_F(PlayFrameTest, WallsStopTheCraftAndBounceItBackAtHalfSpeed) {
   EXPECT_FLOAT_EQ(Arena(kCraftVY), -2.8f);
 }
 
-TEST_F(PlayFrameTest, FoesHomeWithOneDrawPerTestFromTheClockSeedAndAreClamped) {
+TEST_F(PlayFrameTest, FoesHomeWithFourDrawsInOrderFromTheClockSeedAndAreClamped) {
   float* f = PlaceFoe(4, 400, 200);  // right of and above the craft
   float* g = PlaceFoe(5, 100, 100);
   g[kFoeVX] = 2.99f;
   int ms = kx_app_Millisecs();
   app->p_Game();
   kx_random_Seed = ms / 70;
-  float first = kx_random_Rnd();
-  float second = kx_random_Rnd();
+  float first = kx_random_Rnd();  // x, craft to the left: used
+  kx_random_Rnd();                // y, craft above: drawn and unused
+  kx_random_Rnd();                // x, craft to the right: drawn and unused
+  float fourth = kx_random_Rnd();  // y, craft below: used
   EXPECT_FLOAT_EQ(f[kFoeVX], -(0.02f + first * 0.05f));
-  EXPECT_FLOAT_EQ(f[kFoeVY], 0.02f + second * 0.05f);
+  EXPECT_FLOAT_EQ(f[kFoeVY], 0.02f + fourth * 0.05f);
   EXPECT_EQ(g[kFoeVX], 3);
   app->p_Game();
   EXPECT_FLOAT_EQ(f[kFoeX], 400 + f[kFoeVX] - (f[kFoeVX] - (-(0.02f + first * 0.05f))));
