@@ -13,14 +13,14 @@ TEST(PlayerFlows, MouseStartsAGameWithThePlayButtonAndPausesItWithTheIcon) {
   e2e::Sound& sound = game.Audio();
 
   long from = sound.Now();
-  ASSERT_TRUE(game.ClickUntil(570, 432, e2e::PlayShown, 10, "mouse_play"));
+  ASSERT_TRUE(game.ClickUntil(570, 432, e2e::PlayShown, 20, "mouse_play"));
   long playing = sound.Now();
   EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the start";
   long tune = sound.Settle();
   EXPECT_TRUE(sound.Continuous(playing, tune)) << "the tune";
 
   from = sound.Now();
-  ASSERT_TRUE(game.ClickUntil(16, 16, e2e::PauseShown, 10, "mouse_pause"));
+  ASSERT_TRUE(game.ClickUntil(16, 16, e2e::PauseShown, 20, "mouse_pause"));
   EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the pause";
   ASSERT_TRUE(game.CloseWindow());
   EXPECT_EQ(game.Wait(15), 0);

@@ -49,7 +49,7 @@ void OpenSoundRow(Game& game, Screen* shown) {
   ASSERT_TRUE(game.HoldUntil("Left", CogFocused));
   EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the move to the cog";
   from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Return", e2e::OptionsShown, 10, "options"));
+  ASSERT_TRUE(game.HoldUntil("Return", e2e::OptionsShown, 20, "options"));
   EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the options box opening";
   from = sound.Now();
   ASSERT_TRUE(game.HoldUntil("Down", SoundRowSelected));
@@ -62,8 +62,8 @@ TEST(PlayerFlows, FirstStartKeepsTheSoundModeChosenInTheOptionsBox) {
   ASSERT_FALSE(std::filesystem::exists(game.Dir() + "/.vantorstate"));
   ASSERT_TRUE(game.Launch());
   e2e::Sound& sound = game.Audio();
-  EXPECT_TRUE(game.WaitScreen(LoadingShown, 15, "loading"));
-  ASSERT_TRUE(game.WaitScreen(e2e::MenuShown, 30, "menu"));
+  EXPECT_TRUE(game.WaitScreen(LoadingShown, 30, "loading"));
+  ASSERT_TRUE(game.WaitScreen(e2e::MenuShown, 60, "menu"));
   EXPECT_TRUE(sound.Heard(0, sound.Now())) << "the logo sound while loading";
 
   Screen before;

@@ -58,33 +58,33 @@ TEST(PlayerFlows, HardGameIsSteeredPausedResumedQuitAndRecorded) {
   std::vector<bool> normal = Description(menu);
   ASSERT_TRUE(game.HoldUntil("Down", [&](const Screen& s) {
     return e2e::MenuShown(s) && Description(s) != normal;
-  }, 10, "menu_hard"));
+  }, 20, "menu_hard"));
   EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the dial turning to Hard";
 
   from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Return", e2e::PlayShown, 10, "play"));
+  ASSERT_TRUE(game.HoldUntil("Return", e2e::PlayShown, 20, "play"));
   long playing = sound.Now();
   EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the start";
-  ASSERT_TRUE(game.WaitScreen(CraftInMiddle, 5));
-  ASSERT_TRUE(game.HoldUntil("Right", CraftMovedRight, 10, "play_steered"));
+  ASSERT_TRUE(game.WaitScreen(CraftInMiddle, 20));
+  ASSERT_TRUE(game.HoldUntil("Right", CraftMovedRight, 20, "play_steered"));
 
   from = sound.Now();
   EXPECT_TRUE(sound.Continuous(playing, from)) << "the tune during play";
-  ASSERT_TRUE(game.HoldUntil("Escape", e2e::PauseShown, 10, "pause"));
+  ASSERT_TRUE(game.HoldUntil("Escape", e2e::PauseShown, 20, "pause"));
   EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the pause";
   from = sound.Now();
   ASSERT_TRUE(game.HoldUntil("Return", [](const Screen& s) { return !e2e::PauseShown(s); }));
   EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the resume";
-  ASSERT_TRUE(game.WaitScreen(e2e::PlayShown, 10));
+  ASSERT_TRUE(game.WaitScreen(e2e::PlayShown, 20));
 
   ASSERT_TRUE(game.HoldUntil("Escape", e2e::PauseShown));
   from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Left", QuitSelected, 10, "pause_quit"));
+  ASSERT_TRUE(game.HoldUntil("Left", QuitSelected, 20, "pause_quit"));
   EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the move to quit";
   from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Return", BannerShown, 10, "banner"));
+  ASSERT_TRUE(game.HoldUntil("Return", BannerShown, 20, "banner"));
   EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the quit";
-  ASSERT_TRUE(game.WaitScreen(e2e::MenuShown, 15, "menu_again"));
+  ASSERT_TRUE(game.WaitScreen(e2e::MenuShown, 30, "menu_again"));
   // The return sound ends within two seconds; the tune has stopped with the game.
   long back = sound.Now() + 2 * sound.Rate();
   long end = back + sound.Rate() / 2;

@@ -231,7 +231,7 @@ bool Game::Launch() {
 }
 
 bool Game::LaunchToMenu(Screen* menu) {
-  return Launch() && WaitScreen(MenuShown, 30, "", menu);
+  return Launch() && WaitScreen(MenuShown, 60, "", menu);
 }
 
 std::string Game::Output() const { return kxtest::ReadFile(dir_ + "/out.txt"); }

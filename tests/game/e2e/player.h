@@ -101,13 +101,13 @@ class Game {
                   Screen* last = nullptr);
   // Holds a key (an xdotool key name) until the screen passes the test, so that at least one
   // update sees it held; then releases it.
-  bool HoldUntil(const std::string& key, const ScreenTest& test, double seconds = 10,
+  bool HoldUntil(const std::string& key, const ScreenTest& test, double seconds = 20,
                  const std::string& name = "");
   // A short press, for keys the game counts as hits rather than reads as held: held longer,
   // the key's repeats would count as more hits.
   bool Tap(const std::string& key);
   // Presses the left button at window coordinates and keeps it down until the screen passes.
-  bool ClickUntil(int x, int y, const ScreenTest& test, double seconds = 10,
+  bool ClickUntil(int x, int y, const ScreenTest& test, double seconds = 20,
                   const std::string& name = "");
   // Asks the window to close, as its close button does.
   bool CloseWindow();

@@ -22,7 +22,7 @@ TEST(PlayerFlows, F11TogglesFullScreenAndTheCloseButtonEndsTheGame) {
   ASSERT_TRUE(e2e::WaitFor([&] { return windowIs(0, 0, 1280, 1024); }, 20))
       << "window at " << x << "," << y << " " << w << "x" << h;
   ASSERT_TRUE(game.Focus());
-  ASSERT_TRUE(game.WaitScreen(e2e::MenuShown, 30, "fullscreen"));
+  ASSERT_TRUE(game.WaitScreen(e2e::MenuShown, 60, "fullscreen"));
   // The keys still reach the game, and its sound still plays.
   long from = sound.Now();
   ASSERT_TRUE(game.HoldUntil("Left", [](const Screen& s) {
@@ -34,7 +34,7 @@ TEST(PlayerFlows, F11TogglesFullScreenAndTheCloseButtonEndsTheGame) {
   ASSERT_TRUE(e2e::WaitFor([&] { return windowIs(320, 272, 640, 480); }, 20))
       << "window at " << x << "," << y << " " << w << "x" << h;
   ASSERT_TRUE(game.Focus());
-  ASSERT_TRUE(game.WaitScreen(e2e::ScoreListShown, 30, "windowed"));
+  ASSERT_TRUE(game.WaitScreen(e2e::ScoreListShown, 60, "windowed"));
   from = sound.Now();
   ASSERT_TRUE(game.HoldUntil("Right", e2e::MenuShown));
   EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the move back to the dial";
