@@ -19,14 +19,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, double seconds) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return true;
-}
+using kxtest::WaitFor;
 
 class WindowTest : public testing::Test {
  protected:

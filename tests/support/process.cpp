@@ -171,6 +171,15 @@ void Child::Kill(int sig) {
   if (pid_ > 0 && !reaped_) kill(pid_, sig);
 }
 
+bool WaitFor(const std::function<bool()>& done, double seconds) {
+  double deadline = Now() + seconds;
+  while (Now() < deadline) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return done();
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   std::stringstream ss;

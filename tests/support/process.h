@@ -1,6 +1,7 @@
 // Test support: run a child program with arguments, optional standard input and a time limit,
 // and capture what it writes. Used by tests that judge a whole process (exit status, output).
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,9 @@ class Child {
   int status_ = -1;
   bool reaped_ = false;
 };
+
+// Polls done() every 20 ms until it holds or the time is up; true when it held.
+bool WaitFor(const std::function<bool()>& done, double seconds);
 
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);

@@ -34,15 +34,6 @@ unsigned Le(const std::string& b, size_t at, int bytes) {
 
 }  // namespace
 
-bool WaitFor(const std::function<bool()>& done, double seconds) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (std::chrono::steady_clock::now() < end) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return done();
-}
-
 bool Screen::Load(const std::string& ppmPath) {
   std::string bytes = kxtest::ReadFile(ppmPath);
   int w = 0, h = 0, max = 0, used = 0;

@@ -122,8 +122,7 @@ class Game {
   Sound sound_;
 };
 
-// Polls until done() or the time is up.
-bool WaitFor(const std::function<bool()>& done, double seconds);
+using kxtest::WaitFor;
 
 // Colour tests shared by the flows.
 bool Greenish(Rgb c);

@@ -18,14 +18,7 @@ namespace {
 const std::string kBin = KX_BINARY_DIR;
 const std::string kTool = kBin + "/kx_game_xtool";
 
-bool WaitFor(const std::function<bool()>& done, double seconds) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (std::chrono::steady_clock::now() < end) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return done();
-}
+using kxtest::WaitFor;
 
 // A screenshot of the 640x480 window, which sits centred on the 1280x1024 screen.
 class Shot {
