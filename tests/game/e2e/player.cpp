@@ -260,7 +260,11 @@ bool Game::FindWindow(int* x, int* y, int* w, int* h) {
 }
 
 // Without a window manager nobody hands a new window the focus, and the game stays suspended.
-bool Game::Focus() { return !window_.empty() && Xdo({"windowfocus", "--sync", window_}); }
+// A reopened window may still be replacing the old one when it is first found, so look it up
+// again until focusing it succeeds.
+bool Game::Focus() {
+  return WaitFor([&] { return FindWindow() && Xdo({"windowfocus", "--sync", window_}); }, 20);
+}
 
 bool Game::Grab(Screen& out) {
   kxtest::ProcessResult r =
