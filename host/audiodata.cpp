@@ -54,6 +54,10 @@ long RemainingBytes(FILE* stream) {
   return end - here;
 }
 
+// Whether a sample rate read from a file can be handed on as the int the device takes; a
+// larger one would arrive negative.
+bool RateFits(uint32_t rate) { return rate != 0 && rate <= INT_MAX; }
+
 struct WavFormat {
   uint32_t channels;
   uint32_t rate;
@@ -73,7 +77,8 @@ bool ReadWavFormat(FILE* stream, WavFormat* format) {
     return false;
   }
   format->bytesPerSample = bits / 8;
-  return format->channels != 0 && format->bytesPerSample != 0 && Skip(stream, size - 16);
+  return format->channels != 0 && format->bytesPerSample != 0 && RateFits(format->rate) &&
+         Skip(stream, size - 16);
 }
 
 // The "data" chunk's bytes, or null when the stream holds fewer than the chunk claims (the
@@ -189,6 +194,10 @@ unsigned char* LoadOGG(FILE* stream, int* length, int* channels, int* bytesPerSa
   stb_vorbis* vorbis = stb_vorbis_open_file(stream, 0, &error, nullptr);
   if (!vorbis) return nullptr;
   stb_vorbis_info info = stb_vorbis_get_info(vorbis);
+  if (!RateFits(info.sample_rate)) {
+    stb_vorbis_close(vorbis);
+    return nullptr;
+  }
   const int room = info.channels * 4096;
   int capacity = room;
   int count = 0;
@@ -199,8 +208,10 @@ unsigned char* LoadOGG(FILE* stream, int* length, int* channels, int* bytesPerSa
     if (frames == 0) break;
     count += frames * info.channels;
     if (capacity - count < room) {
-      capacity *= 2;
-      short* grown = static_cast<short*>(realloc(data, capacity * sizeof(short)));
+      // A stream too long for the int counts the device takes fails as if memory ran out.
+      capacity = capacity <= INT_MAX / 2 ? capacity * 2 : 0;
+      short* grown =
+          capacity ? static_cast<short*>(realloc(data, capacity * sizeof(short))) : nullptr;
       if (!grown) free(data);
       data = grown;
     }

@@ -2,6 +2,7 @@
 // host's choice of reader by file ending.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 
 #include "host/audiodata.h"
@@ -67,6 +68,8 @@ TEST(WavReader, RejectsUnsupportedOrBrokenFormats) {
   EXPECT_FALSE(WavLoads(Riff(FmtChunk(3, 1, 8000, 32) + data)));  // float samples
   EXPECT_FALSE(WavLoads(Riff(FmtChunk(1, 0, 8000, 16) + data)));
   EXPECT_FALSE(WavLoads(Riff(FmtChunk(1, 1, 8000, 4) + data)));  // under a byte per sample
+  EXPECT_FALSE(WavLoads(Riff(FmtChunk(1, 1, 0, 16) + data)));
+  EXPECT_FALSE(WavLoads(Riff(FmtChunk(1, 1, INT_MIN, 16) + data)));  // rate 2^31 in the file
   std::string shortFmt = Chunk("fmt ", Le16(1) + Le16(1) + Le32(8000) + Le32(16000) + Le16(2));
   EXPECT_FALSE(WavLoads(Riff(shortFmt + data)));
   EXPECT_FALSE(WavLoads(Riff(FmtChunk(1, 1, 8000, 16))));  // no data chunk
@@ -128,6 +131,16 @@ TEST(OggReader, CommentLengthRunningPastItsPacketGivesNothing) {
   Decoded d;
   DecodeWith(LoadOGG, ogg, &d);
   EXPECT_EQ(d.data, nullptr);
+}
+
+TEST(OggReader, SampleRateBeyondAnIntGivesNothing) {
+  std::string ogg = OggFile();
+  size_t id = ogg.find("\x01vorbis");
+  ASSERT_NE(id, std::string::npos);
+  ogg.replace(id + 12, 4, Le32(0x80000000u));  // after type, "vorbis", version and channels
+  Decoded d;
+  DecodeWith(LoadOGG, ogg, &d);
+  EXPECT_EQ(d.data, nullptr) << "rate " << d.rate;
 }
 
 TEST(HostAudioData, PicksTheReaderByTheEndingInAnyCase) {

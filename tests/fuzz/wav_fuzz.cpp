@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
       host.LoadAudioData(String::FromUtf8(path), &length, &channels, &bytes, &rate);
   if (!samples) return 0;
   long long total = static_cast<long long>(length) * channels * bytes;
-  if (length < 0 || channels <= 0 || bytes <= 0 || total > static_cast<long long>(size)) {
+  if (length < 0 || channels <= 0 || bytes <= 0 || rate <= 0 ||
+      total > static_cast<long long>(size)) {
     std::abort();
   }
   fuzz::Checksum(samples, total);
