@@ -46,27 +46,19 @@ class SizeApp : public c_App {
 // Writes the order of suspension and resumption into one log, the application's share and the
 // audio device's. The device opens OpenAL's silent driver.
 std::string order;
+int Log(const char* what) {
+  order += what;
+  return 0;
+}
 class OrderApp : public c_App {
  public:
-  int p_OnSuspend() override {
-    order += "app-suspend ";
-    return 0;
-  }
-  int p_OnResume() override {
-    order += "app-resume ";
-    return 0;
-  }
+  int p_OnSuspend() override { return Log("app-suspend "); }
+  int p_OnResume() override { return Log("app-resume "); }
 };
 class OrderAudio : public gxtkAudio {
  public:
-  int Suspend() override {
-    order += "audio-suspend ";
-    return 0;
-  }
-  int Resume() override {
-    order += "audio-resume ";
-    return 0;
-  }
+  int Suspend() override { return Log("audio-suspend "); }
+  int Resume() override { return Log("audio-resume "); }
 };
 
 class AppTest : public testing::Test {

@@ -13,9 +13,7 @@ c_DataBuffer* Buffer(const std::vector<int>& bytes) {
   return buf;
 }
 
-std::vector<int> Bytes(c_DataBuffer* buf) {
-  return std::vector<int>(buf->m_bytes, buf->m_bytes + buf->m_length);
-}
+std::vector<int> Bytes(c_DataBuffer* b) { return std::vector<int>(b->m_bytes, b->m_bytes + b->m_length); }
 
 std::vector<int> Ints(const Array<int>& a) { return std::vector<int>(a.Data(), a.Data() + a.Length()); }
 

@@ -49,20 +49,18 @@ inline int RefusedPort() {
   return port;
 }
 
-// Serves `connections` connections, one after another, then stops. For each it reads the
-// request head (and as many body bytes as its Content-Length says), then sends the response
-// pieces with `gapMs` before each and closes. Gives up after a few seconds without a client.
+// Serves one connection, then stops: reads the request head (and as many body bytes as its
+// Content-Length says), then sends the response pieces with `gapMs` before each and closes.
+// Gives up after a few seconds without a client.
 class LoopbackServer {
  public:
-  LoopbackServer(std::vector<std::string> pieces, int connections = 1, int gapMs = 0)
-      : pieces_(std::move(pieces)), gapMs_(gapMs), listener_(BindLoopback(connections, &port_)) {
-    thread_ = std::thread([this, connections] {
-      for (int i = 0; i < connections && Readable(listener_, 5000); ++i) {
-        int client = accept(listener_, nullptr, nullptr);
-        if (client < 0) return;
-        Answer(client);
-        close(client);
-      }
+  LoopbackServer(std::vector<std::string> pieces, int gapMs = 0)
+      : pieces_(std::move(pieces)), gapMs_(gapMs), listener_(BindLoopback(1, &port_)) {
+    thread_ = std::thread([this] {
+      int client = Readable(listener_, 5000) ? accept(listener_, nullptr, nullptr) : -1;
+      if (client < 0) return;
+      Answer(client);
+      close(client);
     });
   }
   ~LoopbackServer() {

@@ -42,15 +42,24 @@ TEST(StringTest, SliceClampsAndSharesTheWhole) {
   EXPECT_TRUE(s.Slice(3, 3).SameRep(String()));
 }
 
-TEST(StringTest, SplitOnSeparatorsAndUnits) {
+TEST(StringTest, SplitJoinAndReplace) {
   using V = std::vector<std::string>;
   EXPECT_EQ(Pieces(String("a,b,,c").Split(String(","))), (V{"a", "b", "", "c"}));
   EXPECT_EQ(Pieces(String("abc").Split(String())), (V{"a", "b", "c"}));
   EXPECT_EQ(Pieces(String().Split(String(","))), (V{""}));
-  EXPECT_EQ(Pieces(String("a,").Split(String(","))), (V{"a", ""}));
   EXPECT_EQ(Pieces(String("x::y::").Split(String("::"))), (V{"x", "y", ""}));
   String whole("no separator");
   EXPECT_TRUE(whole.Split(String(",")).operator[](0).SameRep(whole));
+  // Join undoes Split and hands a single piece back unchanged.
+  String sep(", ");
+  String text("one, two, , three");
+  EXPECT_EQ(sep.Join(text.Split(sep)), text);
+  EXPECT_EQ(sep.Join(Array<String>()), String());
+  EXPECT_TRUE(sep.Join(whole.Split(sep)).SameRep(whole));
+  // Replacements do not overlap; nothing to replace shares the original.
+  EXPECT_EQ(String("aaa").Replace(String("aa"), String("b")), String("ba"));
+  EXPECT_EQ(String("a.b.c").Replace(String("."), String("--")), String("a--b--c"));
+  EXPECT_TRUE(whole.Replace(String("z"), String("y")).SameRep(whole));
 }
 
 TEST(StringTest, SearchingTrimmingAndConcatenation) {
@@ -66,40 +75,19 @@ TEST(StringTest, SearchingTrimmingAndConcatenation) {
   EXPECT_TRUE(String("ab") < String("b"));
 }
 
-TEST(StringTest, JoinIsSplitsInverseAndSharesSinglePieces) {
-  String sep(", ");
-  String text("one, two, , three");
-  EXPECT_EQ(sep.Join(text.Split(sep)), text);
-  EXPECT_EQ(sep.Join(Array<String>()), String());
-  Array<String> one(1);
-  one[0] = String("only");
-  EXPECT_TRUE(sep.Join(one).SameRep(one[0]));
-}
-
-TEST(StringTest, ReplaceDoesNotOverlapAndSharesWhenNothingMatches) {
-  EXPECT_EQ(String("aaa").Replace(String("aa"), String("b")), String("ba"));
-  EXPECT_EQ(String("a.b.c").Replace(String("."), String("--")), String("a--b--c"));
-  String s("hello");
-  EXPECT_TRUE(s.Replace(String("z"), String("y")).SameRep(s));
-}
-
 TEST(StringTest, NumbersToTextAndBack) {
   EXPECT_EQ(String(1.0f), String("1.0"));
   EXPECT_EQ(String(0.5f), String("0.5"));
   EXPECT_EQ(String(0.1f), String("0.10000000149011612"));
   EXPECT_EQ(String(1e20f), String("1.0000000200408773e+20"));
-  EXPECT_EQ(String(-7), String("-7"));
   EXPECT_EQ(String(" 42xyz").ToInt(), 42);
   EXPECT_EQ(String("abc").ToInt(), 0);
   EXPECT_EQ(String("-3").ToInt(), -3);
-  EXPECT_EQ(String("99999999999999").ToInt(), 2147483647);
-  EXPECT_FLOAT_EQ(String("2.5e1x").ToFloat(), 25.0f);
-}
-
-TEST(StringTest, ToIntReadsOnlyTheFirst63Units) {
-  // 62 zeros then "7" is within reach; 63 zeros push the digit out.
+  // Only the first 63 units are read: 62 zeros then "7" is within reach, 63 push it out.
   EXPECT_EQ((String(std::string(62, '0').c_str()) + String("7")).ToInt(), 7);
   EXPECT_EQ((String(std::string(63, '0').c_str()) + String("7")).ToInt(), 0);
+  EXPECT_EQ(String("99999999999999").ToInt(), 2147483647);
+  EXPECT_FLOAT_EQ(String("2.5e1x").ToFloat(), 25.0f);
 }
 
 TEST(StringTest, ConstructionFromBytesAndUtf8) {
@@ -114,25 +102,20 @@ TEST(StringTest, ConstructionFromBytesAndUtf8) {
   EXPECT_EQ(Units({0xD83D, 0xDE00}).ToUtf8Units(), "\xed\xa0\xbd\xed\xb8\x80");
 }
 
-TEST(StringTest, LoadDecodesUtf16BothWaysDroppingAnOddByte) {
+TEST(StringTest, LoadDecodesUtf16Utf8AndFallsBackToBytes) {
+  // UTF-16 both ways; an odd last byte is dropped.
   EXPECT_EQ(LoadBytes(std::string("\xff\xfe" "A\0B\0" "C", 7)), Units({'A', 'B'}));
   EXPECT_EQ(LoadBytes(std::string("\xfe\xff\x20\xac\x00" "A" "\x01", 7)), Units({0x20AC, 'A'}));
-}
-
-TEST(StringTest, LoadDecodesUtf8WithAndWithoutTheMark) {
   EXPECT_EQ(LoadBytes("A\xc3\xa9"), Units({'A', 0xE9}));
   EXPECT_EQ(LoadBytes("\xef\xbb\xbf" "A\xe2\x82\xac"), Units({'A', 0x20AC}));
   EXPECT_EQ(LoadBytes("\xef\xbb"), Units({0xEF, 0xBB}));
   // Longer than one read block.
   EXPECT_EQ(LoadBytes(std::string(10000, 'x')).Length(), 10000);
-}
-
-TEST(StringTest, LoadFallsBackToBytesOnBrokenUtf8) {
+  // Broken UTF-8 is read as bytes; the mark is skipped even then.
   EXPECT_EQ(LoadBytes("A\xe9" "B"), Units({'A', 0xE9, 'B'}));
   EXPECT_EQ(LoadBytes("A\xe2\x82"), Units({'A', 0xE2, 0x82}));
   EXPECT_EQ(LoadBytes("\x80z"), Units({0x80, 'z'}));
   EXPECT_EQ(LoadBytes("\xf0\x9f\x98\x80"), Units({0xF0, 0x9F, 0x98, 0x80}));
-  // The mark is skipped even when the rest falls back to bytes.
   EXPECT_EQ(LoadBytes("\xef\xbb\xbf\xc3"), Units({0xC3}));
 }
 

@@ -18,32 +18,45 @@
 
 namespace {
 
-struct ImageLayout {
+std::vector<int> Sprites() {
+  std::vector<int> frames;
+  for (int f = 0; f <= 32; f++)
+    if (f != 15) frames.push_back(f);
+  return frames;
+}
+
+struct Sheet {
   const char* name;
-  int frameW, frameH, frames;
+  int frameW, frameH, frames;  // at 1x, as the asset loader asks for them
+  std::vector<int> used;       // frames the game draws, which must not be blank
+  bool centred;                // the used frames are turned about their centre by the game
 };
 
-// Frame sizes at 1x as the asset loader asks for them.
-const ImageLayout kImages[] = {
-    {"gfx", 32, 32, 64},         {"BadgesA", 64, 64, 64},
-    {"common/circle", 256, 256, 4}, {"fonts/shadow_editundo", 16, 16, 128},
-    {"common/Testcard_Circle", 256, 256, 1}, {"common/TOVALogo", 256, 256, 1},
-    {"common/dpad", 32, 32, 16}, {"common/Buttons", 64, 64, 16},
-    {"parts", 8, 8, 256},        {"common/icons", 32, 32, 16},
-    {"logo", 256, 128, 1},       {"menu", 256, 256, 4},
+const Sheet kSheets[] = {
+    {"gfx", 32, 32, 64, Sprites(), true},
+    {"BadgesA", 64, 64, 64, {0}, true},
+    {"common/circle", 256, 256, 4, {1, 2, 3}, true},
+    {"fonts/shadow_editundo", 16, 16, 128, {}, false},
+    {"common/Testcard_Circle", 256, 256, 1, {}, false},
+    {"common/TOVALogo", 256, 256, 1, {}, false},
+    {"common/dpad", 32, 32, 16, {}, false},
+    {"common/Buttons", 64, 64, 16, {0, 1, 2, 3, 4, 5, 8, 9, 10, 12}, true},
+    {"parts", 8, 8, 256, {}, false},
+    {"common/icons", 32, 32, 16, {0, 1, 3, 6}, true},
+    {"logo", 256, 128, 1, {}, false},
+    {"menu", 256, 256, 4, {0, 1, 2}, false},
 };
 const char* const kSuffix[3] = {"", "-hd", "-hd2"};
 
 struct Pixels {
-  int w = 0, h = 0;
+  int w = 0, h = 0, channels = 0;
   std::vector<unsigned char> rgba;
   int Alpha(int x, int y) const { return rgba[(static_cast<size_t>(y) * w + x) * 4 + 3]; }
 };
 
 Pixels Load(const std::string& path) {
   Pixels p;
-  int n = 0;
-  unsigned char* data = stbi_load(path.c_str(), &p.w, &p.h, &n, 4);
+  unsigned char* data = stbi_load(path.c_str(), &p.w, &p.h, &p.channels, 4);
   if (data) {
     p.rgba.assign(data, data + static_cast<size_t>(p.w) * p.h * 4);
     stbi_image_free(data);
@@ -67,81 +80,50 @@ std::vector<double> Ink(const Pixels& p, int fx, int fy, int fw, int fh) {
   return {x0 - fw / 2.0, y0 - fh / 2.0, x1 + 1 - fw / 2.0, y1 + 1 - fh / 2.0};
 }
 
-TEST(DataImages, EveryImageIsItsFrameGridAtEachResolution) {
-  for (const ImageLayout& layout : kImages) {
+TEST(DataImages, EveryImageIsItsFrameGridAtEachResolutionWithTheUsedFramesDrawn) {
+  for (const Sheet& sheet : kSheets) {
     int cols0 = 0, rows0 = 0;
     for (int r = 0; r < 3; r++) {
-      int s = 1 << r;
-      std::string path = std::string("data/") + layout.name + kSuffix[r] + ".png";
-      int w = 0, h = 0, n = 0;
-      ASSERT_TRUE(stbi_info(path.c_str(), &w, &h, &n)) << path;
-      int fw = layout.frameW * s, fh = layout.frameH * s;
-      EXPECT_EQ(w % fw, 0) << path;
-      EXPECT_EQ(h % fh, 0) << path;
-      int cols = w / fw, rows = h / fh;
+      int s = 1 << r, fw = sheet.frameW * s, fh = sheet.frameH * s;
+      std::string path = std::string("data/") + sheet.name + kSuffix[r] + ".png";
+      Pixels p = Load(path);
+      ASSERT_GT(p.w, 0) << path;
+      EXPECT_EQ(p.channels, 4) << path << " should carry alpha";
+      EXPECT_EQ(p.w % fw, 0) << path;
+      EXPECT_EQ(p.h % fh, 0) << path;
+      int cols = p.w / fw, rows = p.h / fh;
       // The loader walks the frames row by row; they must all fit and no row may be spare.
-      EXPECT_GE(cols * rows, layout.frames) << path;
-      EXPECT_LT(cols * (rows - 1), layout.frames) << path;
+      EXPECT_GE(cols * rows, sheet.frames) << path;
+      EXPECT_LT(cols * (rows - 1), sheet.frames) << path;
       if (r == 0) {
         cols0 = cols;
         rows0 = rows;
       }
       EXPECT_EQ(cols, cols0) << path << ": the grid differs between resolutions";
       EXPECT_EQ(rows, rows0) << path;
-      EXPECT_EQ(n, 4) << path << " should carry alpha";
+      for (int f : sheet.used) {
+        std::vector<double> ink = Ink(p, (f % cols) * fw, (f / cols) * fh, fw, fh);
+        ASSERT_FALSE(ink.empty()) << path << " frame " << f << " is blank";
+        if (sheet.centred) {
+          EXPECT_NEAR((ink[0] + ink[2]) / s, 0, 3.0) << path << " frame " << f << " off centre";
+        }
+      }
     }
   }
 }
 
 TEST(DataImages, DefaultFontIsOneRowOf96BorderedCells) {
-  int w = 0, h = 0, n = 0;
-  ASSERT_TRUE(stbi_info("data/lumo_font.png", &w, &h, &n));
-  ASSERT_EQ(w % 96, 0);
-  int cell = w / 96;
-  ASSERT_GE(cell, 4);
   Pixels p = Load("data/lumo_font.png");
+  ASSERT_EQ(p.w % 96, 0);
+  int cell = p.w / 96;
+  ASSERT_GE(cell, 4);
   for (int g = 1; g < 95; g++) {
     // The one-pixel border on either side is cut away by the loader: nothing may be drawn there.
-    for (int y = 0; y < h; y++) {
+    for (int y = 0; y < p.h; y++) {
       EXPECT_EQ(p.Alpha(g * cell, y), 0) << "glyph " << g;
       EXPECT_EQ(p.Alpha(g * cell + cell - 1, y), 0) << "glyph " << g;
     }
-    EXPECT_FALSE(Ink(p, g * cell, 0, cell, h).empty()) << "glyph " << g << " is blank";
-  }
-}
-
-// The frames the game draws are there, and the frames of one sheet agree across resolutions.
-TEST(DataImages, UsedFramesHoldPictures) {
-  struct Used {
-    const char* name;
-    int frameSize;
-    std::vector<int> frames;
-    bool centred;  // turned about its centre by the game
-  };
-  std::vector<int> sprites;
-  for (int f = 0; f <= 32; f++)
-    if (f != 15) sprites.push_back(f);
-  const Used used[] = {{"gfx", 32, sprites, true},
-                       {"common/circle", 256, {1, 2, 3}, true},
-                       {"common/Buttons", 64, {0, 1, 2, 3, 4, 5, 8, 9, 10, 12}, true},
-                       {"common/icons", 32, {0, 1, 3, 6}, true},
-                       {"menu", 256, {0, 1, 2}, false},
-                       {"BadgesA", 64, {0}, true}};
-  for (const Used& u : used) {
-    for (int r = 0; r < 3; r++) {
-      int s = 1 << r, fs = u.frameSize * s;
-      Pixels p = Load(std::string("data/") + u.name + kSuffix[r] + ".png");
-      ASSERT_GT(p.w, 0) << u.name;
-      for (int f : u.frames) {
-        int cols = p.w / fs;
-        std::vector<double> ink = Ink(p, (f % cols) * fs, (f / cols) * fs, fs, fs);
-        ASSERT_FALSE(ink.empty()) << u.name << kSuffix[r] << " frame " << f << " is blank";
-        // Sprites are turned about their centre: the picture must be centred.
-        if (u.centred) {
-          EXPECT_NEAR((ink[0] + ink[2]) / s, 0, 3.0) << u.name << kSuffix[r] << " frame " << f;
-        }
-      }
-    }
+    EXPECT_FALSE(Ink(p, g * cell, 0, cell, p.h).empty()) << "glyph " << g << " is blank";
   }
 }
 
@@ -178,16 +160,15 @@ TEST(DataImages, FontGlyphsFitTheTextLayout) {
   }
 }
 
-double Rms(const std::vector<short>& s, size_t from, size_t to) {
+double Rms(const std::vector<short>& s) {
   double sum = 0;
-  for (size_t i = from; i < to; i++) sum += static_cast<double>(s[i]) * s[i];
-  return to > from ? std::sqrt(sum / (to - from)) : 0;
+  for (short v : s) sum += static_cast<double>(v) * v;
+  return s.empty() ? 0 : std::sqrt(sum / s.size());
 }
 
-const int kCues[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 95, 96, 98, 99};
-
-TEST(DataSounds, EveryEffectIsCleanPcm) {
-  for (int cue : kCues) {
+TEST(DataSounds, EveryEffectIsCleanPcmAndTheTuneLoopsWithoutClickAtTheirLevel) {
+  std::vector<double> levels;
+  for (int cue : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 95, 96, 98, 99}) {
     char name[32];
     std::snprintf(name, sizeof name, "data/sfx/%03d.wav", cue);
     kxtest::Wav w;
@@ -216,10 +197,9 @@ TEST(DataSounds, EveryEffectIsCleanPcm) {
     for (size_t i = 0; i < std::min(window, w.samples.size()); i++)
       early = std::max(early, std::abs(static_cast<int>(w.samples[i])));
     EXPECT_GE(early, peak / 2) << name << " starts too softly";
+    levels.push_back(Rms(w.samples));
   }
-}
 
-TEST(DataSounds, TuneDecodesLoopsWithoutClickAndMatchesTheEffects) {
   int channels = 0, rate = 0;
   short* data = nullptr;
   int frames = stb_vorbis_decode_filename("data/sfx/Playful.ogg", &channels, &rate, &data);
@@ -239,16 +219,8 @@ TEST(DataSounds, TuneDecodesLoopsWithoutClickAndMatchesTheEffects) {
     EXPECT_LE(seam, 1.5 * nearby + 16) << "channel " << c;
   }
   // Loudness: within a few decibels of the effects' typical level.
-  std::vector<double> levels;
-  for (int cue : kCues) {
-    char name[32];
-    std::snprintf(name, sizeof name, "data/sfx/%03d.wav", cue);
-    kxtest::Wav w;
-    ASSERT_TRUE(kxtest::ReadWav(name, &w));
-    levels.push_back(Rms(w.samples, 0, w.samples.size()));
-  }
   std::sort(levels.begin(), levels.end());
-  double tune = 20 * std::log10(Rms(s, 0, s.size()) / levels[levels.size() / 2]);
+  double tune = 20 * std::log10(Rms(s) / levels[levels.size() / 2]);
   EXPECT_LT(std::fabs(tune), 6.0) << "tune is " << tune << " dB from the median effect";
 }
 

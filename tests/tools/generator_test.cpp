@@ -2,9 +2,7 @@
 // runs into fresh folders agree byte for byte with each other and with data/.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <sys/stat.h>
-
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -13,21 +11,12 @@
 namespace {
 
 // Every regular file under root, as paths relative to it.
-void ListFiles(const std::string& root, const std::string& rel, std::set<std::string>* out) {
-  DIR* d = opendir((root + "/" + rel).c_str());
-  if (!d) return;
-  while (dirent* e = readdir(d)) {
-    std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
-    std::string path = rel.empty() ? name : rel + "/" + name;
-    struct stat st;
-    if (stat((root + "/" + path).c_str(), &st) != 0) continue;
-    if (S_ISDIR(st.st_mode))
-      ListFiles(root, path, out);
-    else
-      out->insert(path);
+std::set<std::string> ListFiles(const std::string& root) {
+  std::set<std::string> out;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    if (e.is_regular_file()) out.insert(std::filesystem::relative(e.path(), root).string());
   }
-  closedir(d);
+  return out;
 }
 
 #ifdef KX_DATAGEN
@@ -39,12 +28,9 @@ TEST(DataGenerator, TwoRunsWriteIdenticalFilesMatchingTheCommittedSet) {
   ASSERT_TRUE(second.Start({KX_DATAGEN, b}));
   ASSERT_EQ(first.Wait(240), 0);
   ASSERT_EQ(second.Wait(240), 0);
-  std::set<std::string> filesA, filesB, committed;
-  ListFiles(a, "", &filesA);
-  ListFiles(b, "", &filesB);
-  ListFiles("data", "", &committed);
-  EXPECT_EQ(filesA, filesB);
-  EXPECT_EQ(filesA, committed) << "data/ is not what the generator writes";
+  std::set<std::string> filesA = ListFiles(a);
+  EXPECT_EQ(filesA, ListFiles(b));
+  EXPECT_EQ(filesA, ListFiles("data")) << "data/ is not what the generator writes";
   for (const std::string& f : filesA) {
     std::string bytes = kxtest::ReadFile(a + "/" + f);
     EXPECT_TRUE(bytes == kxtest::ReadFile(b + "/" + f)) << f << " differs between runs";
@@ -56,16 +42,11 @@ TEST(DataGenerator, TwoRunsWriteIdenticalFilesMatchingTheCommittedSet) {
 #endif
 
 TEST(DataGenerator, DataFolderStaysSmall) {
-  std::set<std::string> files;
-  ListFiles("data", "", &files);
-  long total = 0;
-  for (const std::string& f : files) {
-    struct stat st;
-    ASSERT_EQ(stat(("data/" + f).c_str(), &st), 0);
-    total += st.st_size;
-  }
+  std::set<std::string> files = ListFiles("data");
+  std::uintmax_t total = 0;
+  for (const std::string& f : files) total += std::filesystem::file_size("data/" + f);
   EXPECT_GT(files.size(), 50u);
-  EXPECT_LT(total, 10L * 1024 * 1024);
+  EXPECT_LT(total, 10u * 1024 * 1024);
 }
 
 }  // namespace
