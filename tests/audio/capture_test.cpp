@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "tests/audio/support.h"
@@ -16,6 +17,12 @@ const int kRate = 44100;
 const char* const kWaveConfig =
     "[general]\ndrivers=wave\nchannels=stereo\nsample-type=int16\nfrequency=44100\n"
     "hrtf=false\n[wave]\nfile=@DIR@/capture.wav\n";
+
+double Rms(const std::vector<double>& samples) {
+  double sum = 0;
+  for (double s : samples) sum += s * s;
+  return std::sqrt(sum / samples.size());
+}
 
 struct Sound {
   std::vector<double> left, right;
@@ -60,7 +67,7 @@ TEST(AudioCapture, PitchPanVolumeAndRateReachTheMix) {
       rig.audio->SetPan(0, pan);
       rig.audio->SetRate(0, rate);
       ASSERT_EQ(rig.audio->PlaySample(tone, 0, 0), 0);
-      ASSERT_TRUE(rig.WaitStopped(0));
+      ASSERT_TRUE(kxtest::WaitFor([&] { return rig.audio->ChannelState(0) == 0; }, 2));
       std::this_thread::sleep_for(std::chrono::milliseconds(120));
     };
     play(1, 0, 1);

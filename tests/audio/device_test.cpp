@@ -4,10 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "tests/audio/support.h"
+#include "tests/support/process.h"
 
 using namespace audiotest;
 
@@ -20,70 +19,61 @@ ALint SourceState(ALuint source) {
 }
 
 bool IsDiscarded(ALuint buffer) {
-  return std::find(gxtkAudio::discarded.begin(), gxtkAudio::discarded.end(), buffer) !=
-         gxtkAudio::discarded.end();
+  const std::vector<ALuint>& gone = gxtkAudio::discarded;
+  return std::find(gone.begin(), gone.end(), buffer) != gone.end();
 }
 
 // Waits (two seconds at most) until OpenAL has finished the source, leaving the channel alone.
 bool SourceFinishes(ALuint source) {
-  for (int i = 0; i < 200 && SourceState(source) != AL_STOPPED; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return SourceState(source) == AL_STOPPED;
+  return kxtest::WaitFor([&] { return SourceState(source) == AL_STOPPED; }, 2);
+}
+
+// Ends the current collector cycle and lets an allocation destroy the garbage it found.
+void CollectGarbage() {
+  gc_finish_cycle();
+  Array<int> big(1 << 20);
 }
 
 }  // namespace
 
-TEST(AudioDevice, FinishedOneShotReadsStoppedWithoutPausingAnything) {
+TEST(AudioDevice, ChannelStatesThroughPausesSuspensionAndFinishedOneShots) {
   if (!InAudioChild(kNullConfig)) return;
   AudioRig rig;
-  gxtkSample* blip = rig.audio->LoadSample(String::FromUtf8(rig.WriteTone("blip.wav", 440, 0.03)));
-  ASSERT_NE(blip, nullptr);
-  ASSERT_EQ(rig.audio->PlaySample(blip, 3, 0), 0);
-  ASSERT_EQ(rig.audio->PlaySample(blip, 4, 0), 0);
-  ASSERT_TRUE(SourceFinishes(rig.audio->channels[3].source));
-  ASSERT_TRUE(SourceFinishes(rig.audio->channels[4].source));
-  // Nobody asked yet, so both still read as playing inside the device.
-  EXPECT_EQ(rig.audio->channels[3].state, 1);
-  EXPECT_EQ(rig.audio->PauseChannel(3), 0);
-  EXPECT_EQ(rig.audio->channels[3].state, 0);
-  EXPECT_EQ(SourceState(rig.audio->channels[3].source), AL_STOPPED);
-  EXPECT_EQ(rig.audio->ChannelState(4), 0);
-  EXPECT_EQ(rig.audio->ResumeChannel(3), 0);
-  EXPECT_EQ(SourceState(rig.audio->channels[3].source), AL_STOPPED);
-}
-
-TEST(AudioDevice, PauseResumeAndSuspensionKeepTheStates) {
-  if (!InAudioChild(kNullConfig)) return;
-  AudioRig rig;
+  gxtkChannel* ch = rig.audio->channels;
   String tone = String::FromUtf8(rig.WriteTone("tone.wav", 440, 0.2));
   gxtkSample* sample = rig.audio->LoadSample(tone);
-  ASSERT_EQ(rig.audio->PlaySample(sample, 1, 1), 0);
-  ASSERT_EQ(rig.audio->PlaySample(sample, 2, 1), 0);
+  gxtkSample* blip = rig.audio->LoadSample(String::FromUtf8(rig.WriteTone("b.wav", 440, 0.03)));
+  ASSERT_NE(blip, nullptr);
+  for (int c : {1, 2}) ASSERT_EQ(rig.audio->PlaySample(sample, c, 1), 0);
   ASSERT_EQ(rig.audio->PlayMusic(tone, 1), 0);
-  gxtkChannel* ch = rig.audio->channels;
-
+  for (int c : {3, 4}) ASSERT_EQ(rig.audio->PlaySample(blip, c, 0), 0);
+  ASSERT_TRUE(SourceFinishes(ch[3].source));
+  ASSERT_TRUE(SourceFinishes(ch[4].source));
+  // Each channel's state as the game reads it, and what its source does.
+  auto seen = [&] {
+    std::string text;
+    for (int c : {1, 2, 3, 4, 32}) {
+      const ALint al = SourceState(ch[c].source);
+      text += std::to_string(rig.audio->ChannelState(c)) +
+              (al == AL_PLAYING ? "p " : al == AL_PAUSED ? "z " : "s ");
+    }
+    return text;
+  };
+  // Pausing and resuming a one-shot that has finished does not start it again.
+  rig.audio->PauseChannel(3);
+  rig.audio->ResumeChannel(3);
   rig.audio->PauseChannel(2);
-  EXPECT_EQ(rig.audio->ChannelState(2), 2);
-  EXPECT_EQ(SourceState(ch[2].source), AL_PAUSED);
-
+  EXPECT_EQ(seen(), "1p 2z 0s 0s 1p ");
   rig.audio->Suspend();
-  EXPECT_EQ(SourceState(ch[1].source), AL_PAUSED);
-  EXPECT_EQ(SourceState(ch[32].source), AL_PAUSED);
-  EXPECT_EQ(rig.audio->ChannelState(1), 1);
-  EXPECT_EQ(rig.audio->MusicState(), 1);
-  EXPECT_EQ(rig.audio->ChannelState(2), 2);
-
-  rig.audio->Resume();
-  EXPECT_EQ(SourceState(ch[1].source), AL_PLAYING);
-  EXPECT_EQ(SourceState(ch[32].source), AL_PLAYING);
+  EXPECT_EQ(seen(), "1z 2z 0s 0s 1z ");
   // The channel the game had paused stays paused across the suspension.
-  EXPECT_EQ(SourceState(ch[2].source), AL_PAUSED);
-  EXPECT_EQ(rig.audio->ChannelState(2), 2);
-
+  rig.audio->Resume();
+  EXPECT_EQ(seen(), "1p 2z 0s 0s 1p ");
   rig.audio->ResumeChannel(2);
-  EXPECT_EQ(rig.audio->ChannelState(2), 1);
-  EXPECT_EQ(SourceState(ch[2].source), AL_PLAYING);
+  EXPECT_EQ(seen(), "1p 1p 0s 0s 1p ");
+  // A music file that is missing stops the current music.
+  EXPECT_EQ(rig.audio->PlayMusic(String::FromUtf8(ChildDir() + "/gone.ogg"), 1), -1);
+  EXPECT_EQ(seen(), "1p 1p 0s 0s 0s ");
 }
 
 TEST(AudioDevice, WithSourcesUsedUpChannelsShareTheSourcesOfStoppedOnes) {
@@ -92,51 +82,38 @@ TEST(AudioDevice, WithSourcesUsedUpChannelsShareTheSourcesOfStoppedOnes) {
   String tone = String::FromUtf8(rig.WriteTone("tone.wav", 440, 0.2));
   gxtkSample* sample = rig.audio->LoadSample(tone);
   gxtkChannel* ch = rig.audio->channels;
-  ALuint music = ch[32].source;
-  ASSERT_NE(music, 0u);
+  // The channels that hold one of the four sources.
+  auto holders = [&] {
+    std::string text;
+    for (int c = 0; c <= 32; ++c) text += ch[c].source ? std::to_string(c) + " " : "";
+    return text;
+  };
   for (int c = 0; c < 3; ++c) ASSERT_EQ(rig.audio->PlaySample(sample, c, 1), 0) << c;
   EXPECT_EQ(rig.audio->PlaySample(sample, 3, 1), -1);
-  EXPECT_EQ(ch[3].source, 0u);
-
-  ALuint first = ch[0].source, second = ch[1].source;
+  EXPECT_EQ(holders(), "0 1 2 32 ");
   rig.audio->StopChannel(1);
   rig.audio->StopChannel(0);
   ASSERT_EQ(rig.audio->PlaySample(sample, 5, 1), 0);
-  EXPECT_EQ(ch[5].source, first);
-  EXPECT_EQ(ch[0].source, 0u);
   // Setting a property obtains a source as well, here the next stopped one.
   rig.audio->SetVolume(6, 0.5f);
-  EXPECT_EQ(ch[6].source, second);
-  EXPECT_EQ(ch[1].source, 0u);
+  EXPECT_EQ(holders(), "2 5 6 32 ");
   // A channel that has a source but never played counts as stopped.
   EXPECT_EQ(rig.audio->PlaySample(sample, 0, 1), 0);
-  EXPECT_EQ(ch[0].source, second);
-  EXPECT_EQ(ch[6].source, 0u);
+  EXPECT_EQ(holders(), "0 2 5 32 ");
   EXPECT_EQ(rig.audio->PlaySample(sample, 8, 1), -1);
-
   // Music keeps the source it was given at the start.
+  ALuint music = ch[32].source;
   EXPECT_EQ(rig.audio->PlayMusic(tone, 1), 0);
   EXPECT_EQ(ch[32].source, music);
   EXPECT_EQ(rig.audio->MusicState(), 1);
-}
-
-TEST(AudioDevice, MissingMusicFileStopsTheCurrentMusic) {
-  if (!InAudioChild(kNullConfig)) return;
-  AudioRig rig;
-  ASSERT_EQ(rig.audio->PlayMusic(String::FromUtf8(rig.WriteTone("tune.wav", 440, 0.2)), 1), 0);
-  EXPECT_EQ(rig.audio->MusicState(), 1);
-  EXPECT_EQ(rig.audio->PlayMusic(String::FromUtf8(ChildDir() + "/gone.ogg"), 1), -1);
-  EXPECT_EQ(rig.audio->MusicState(), 0);
-  EXPECT_EQ(SourceState(rig.audio->channels[32].source), AL_STOPPED);
 }
 
 TEST(AudioDevice, DiscardedBufferIsDeletedOnceNoSourceHoldsIt) {
   if (!InAudioChild(kNullConfig)) return;
   AudioRig rig;
   String tone = String::FromUtf8(rig.WriteTone("tone.wav", 440, 0.2));
-  String blip = String::FromUtf8(rig.WriteTone("blip.wav", 440, 0.03));
   gxtkSample* looping = rig.audio->LoadSample(tone);
-  gxtkSample* oneShot = rig.audio->LoadSample(blip);
+  gxtkSample* oneShot = rig.audio->LoadSample(String::FromUtf8(rig.WriteTone("b.wav", 440, 0.03)));
   ALuint loopBuffer = looping->buffer, shotBuffer = oneShot->buffer;
   rig.audio->PlaySample(looping, 0, 1);
   rig.audio->PlaySample(oneShot, 1, 0);
@@ -144,17 +121,14 @@ TEST(AudioDevice, DiscardedBufferIsDeletedOnceNoSourceHoldsIt) {
   oneShot->Discard();
   EXPECT_EQ(looping->buffer, 0u);
   EXPECT_EQ(looping->Discard(), 0);
-
   gxtkSample* other = rig.audio->LoadSample(tone);
   EXPECT_TRUE(alIsBuffer(loopBuffer));
   EXPECT_TRUE(IsDiscarded(loopBuffer));
-
   // The one-shot ends by itself (its channel still reads 1): its buffer goes at the next flush.
   ASSERT_TRUE(SourceFinishes(rig.audio->channels[1].source));
   rig.audio->PlaySample(other, 2, 0);
   EXPECT_FALSE(alIsBuffer(shotBuffer));
   EXPECT_TRUE(alIsBuffer(loopBuffer));
-
   // A stopped channel lets go of its discarded buffer too.
   rig.audio->StopChannel(0);
   rig.audio->PlaySample(other, 2, 0);
@@ -173,13 +147,11 @@ TEST(AudioDevice, CollectorKeepsSoundingSamplesAndFreesSilentOnes) {
   ALuint buffer = sample->buffer;
   rig.audio->PlaySample(sample, 7, 1);
   sample = nullptr;
-
   testing::internal::CaptureStdout();
   CollectGarbage();
   CollectGarbage();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(rig.audio->ChannelState(7), 1);
-
   rig.audio->StopChannel(7);
   testing::internal::CaptureStdout();
   CollectGarbage();
@@ -196,7 +168,6 @@ TEST(AudioDevice, WithoutAnyDeviceEverythingIsSilentAndHarmless) {
   AudioRig rig;
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "OpenAl error: alcOpenDevice failed\n");
   EXPECT_EQ(rig.audio->channels[32].source, 0u);
-
   String tone = String::FromUtf8(rig.WriteTone("tone.wav", 440, 0.1));
   c_Sound* sound = kx_audio_LoadSound(tone);
   ASSERT_NE(sound, nullptr);

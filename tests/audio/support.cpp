@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <thread>
 
 #include "tests/support/process.h"
 
@@ -61,12 +59,6 @@ double Frequency(const std::vector<double>& samples, int rate) {
   return (crossings - 1) / 2.0 / ((last - first) / static_cast<double>(rate));
 }
 
-double Rms(const std::vector<double>& samples) {
-  double sum = 0;
-  for (double s : samples) sum += s * s;
-  return samples.empty() ? 0 : std::sqrt(sum / samples.size());
-}
-
 std::string ChildDir() {
   const char* dir = getenv("KX_AUDIO_DIR");
   return dir ? dir : "";
@@ -100,20 +92,6 @@ std::string AudioRig::WriteTone(const std::string& name, double hertz, double se
   std::string path = ChildDir() + "/" + name;
   EXPECT_TRUE(kxtest::WriteFile(path, ToneWav(hertz, seconds)));
   return path;
-}
-
-bool AudioRig::WaitStopped(int channel) {
-  for (int i = 0; i < 200; ++i) {
-    if (audio->ChannelState(channel) == 0) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
-}
-
-void CollectGarbage() {
-  gc_finish_cycle();
-  Array<int> big(1 << 20);
-  (void)big;
 }
 
 }  // namespace audiotest

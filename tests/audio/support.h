@@ -24,13 +24,13 @@ std::string ToneWav(double hertz, double seconds, int rate = 44100);
 std::vector<double> Channel(const short* samples, int frames, int channels, int channel);
 // Frequency estimated from the zero crossings.
 double Frequency(const std::vector<double>& samples, int rate);
-double Rms(const std::vector<double>& samples);
 
-// OpenAL configurations; "@DIR@" stands for the child's scratch directory.
+// An OpenAL configuration with a driver that plays to nowhere.
 extern const char* const kNullConfig;
 
-// In the parent: writes the configuration, runs the current test in a child with it, expects
-// the child to pass, and returns false. In the child: returns true, and the test goes on.
+// In the parent: writes the configuration ("@DIR@" standing for the child's scratch
+// directory), runs the current test in a child with it, expects the child to pass, and
+// returns false. In the child: returns true, and the test goes on.
 bool InAudioChild(const std::string& config);
 // The child's scratch directory (holds the configuration; free for files of the test).
 std::string ChildDir();
@@ -43,11 +43,6 @@ struct AudioRig {
   AudioRig();
   // Writes a tone file into the scratch directory; returns its path.
   std::string WriteTone(const std::string& name, double hertz, double seconds);
-  // Polls ChannelState until the channel is stopped; false after two seconds.
-  bool WaitStopped(int channel);
 };
-
-// Ends the current collector cycle and lets an allocation destroy the garbage it found.
-void CollectGarbage();
 
 }  // namespace audiotest

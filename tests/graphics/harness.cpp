@@ -4,7 +4,6 @@
 #include <stb/stb_image_write.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "host/glfwgame.h"
 #include "tests/support/xvfb.h"
@@ -16,46 +15,39 @@ GlRecorder* rec = nullptr;
 bool refusedPending = false;
 const KxGlApi& Driver() { return kx_graphics_DriverGl(); }
 
-void DrawArrays(GLenum mode, GLint first, GLsizei count) {
-  rec->draws.push_back({mode, first, count});
-  Driver().DrawArrays(mode, first, count);
-}
-void DrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices) {
-  rec->draws.push_back({mode, 0, count});
-  Driver().DrawElements(mode, count, type, indices);
-}
-void GenTextures(GLsizei n, GLuint* names) {
-  rec->generated += n;
-  Driver().GenTextures(n, names);
-}
-void DeleteTextures(GLsizei n, const GLuint* names) {
-  rec->deleted.insert(rec->deleted.end(), names, names + n);
-  Driver().DeleteTextures(n, names);
-}
-void TexImage2D(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h, GLint border,
-                GLenum format, GLenum type, const void* pixels) {
-  rec->texSizes.push_back({w, h});
-  refusedPending = rec->refuseOddSizes && (w & (w - 1)) != 0;
-  if (!refusedPending)
-    Driver().TexImage2D(target, level, internal, w, h, border, format, type, pixels);
-}
-GLenum GetError() {
-  if (!refusedPending) return Driver().GetError();
-  refusedPending = false;
-  return GL_INVALID_VALUE;
-}
-
 }  // namespace
 
 GlRecorder::GlRecorder() {
   rec = this;
   KxGlApi& gl = kx_graphics_gl;
-  gl.DrawArrays = DrawArrays;
-  gl.DrawElements = DrawElements;
-  gl.GenTextures = GenTextures;
-  gl.DeleteTextures = DeleteTextures;
-  gl.TexImage2D = TexImage2D;
-  gl.GetError = GetError;
+  gl.DrawArrays = [](GLenum mode, GLint first, GLsizei count) {
+    rec->draws.push_back({mode, count});
+    Driver().DrawArrays(mode, first, count);
+  };
+  gl.DrawElements = [](GLenum mode, GLsizei count, GLenum type, const void* indices) {
+    rec->draws.push_back({mode, count});
+    Driver().DrawElements(mode, count, type, indices);
+  };
+  gl.GenTextures = [](GLsizei n, GLuint* names) {
+    rec->generated += n;
+    Driver().GenTextures(n, names);
+  };
+  gl.DeleteTextures = [](GLsizei n, const GLuint* names) {
+    rec->deleted.insert(rec->deleted.end(), names, names + n);
+    Driver().DeleteTextures(n, names);
+  };
+  gl.TexImage2D = [](GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h,
+                     GLint border, GLenum format, GLenum type, const void* pixels) {
+    rec->texSizes.push_back({w, h});
+    refusedPending = rec->refuseOddSizes && (w & (w - 1)) != 0;
+    if (!refusedPending)
+      Driver().TexImage2D(target, level, internal, w, h, border, format, type, pixels);
+  };
+  gl.GetError = []() -> GLenum {
+    if (!refusedPending) return Driver().GetError();
+    refusedPending = false;
+    return GL_INVALID_VALUE;
+  };
 }
 
 GlRecorder::~GlRecorder() {
@@ -68,8 +60,7 @@ bool OpenWindow() {
   if (display) return true;
   display = new kxtest::Xvfb;
   if (!display->Start() || !glfw2::Current()->Init()) return false;
-  KxGlfwGame::_glfwGame = new KxGlfwGame;
-  KxGame::_game = KxGlfwGame::_glfwGame;
+  KxGame::_game = KxGlfwGame::_glfwGame = new KxGlfwGame;
   kx_graphics_Init();
   ReopenWindow();
   return true;
@@ -92,22 +83,20 @@ unsigned int Rgb(gxtkGraphics* device, int x, int y) {
   return static_cast<unsigned int>(pixel[0]) & 0xFFFFFF;
 }
 
-bool Near(unsigned int rgb, unsigned int want) {
-  for (int shift = 0; shift < 24; shift += 8) {
-    if (std::abs(static_cast<int>((rgb >> shift) & 255) - static_cast<int>((want >> shift) & 255)) >
-        1) {
-      return false;
-    }
+std::string Misses(gxtkGraphics* device, std::initializer_list<std::array<int, 3>> want) {
+  std::string misses;
+  char text[32];
+  for (const auto& spot : want) {
+    const unsigned int rgb = Rgb(device, spot[0], spot[1]);
+    snprintf(text, sizeof text, "%d,%d=%06x ", spot[0], spot[1], rgb);
+    if (rgb != static_cast<unsigned int>(spot[2])) misses += text;
   }
-  return true;
+  return misses;
 }
 
 std::string WriteFile(const std::string& name, const std::string& bytes) {
   const std::string path = std::string(KX_BINARY_DIR) + "/tests/graphics_" + name;
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
+  kxtest::WriteFile(path, bytes);
   return path;
 }
 

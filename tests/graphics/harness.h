@@ -1,6 +1,9 @@
 // Shared set-up of the graphics tests: a private display with the host's window on it, a
 // recorder of the calls that pass the OpenGL seam, pixel read-back and picture files.
 #pragma once
+#include <gtest/gtest.h>
+
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,7 +23,6 @@ gxtkGraphics* NewFrame();
 
 struct DrawCall {
   GLenum mode;
-  int first;
   int count;  // vertices, or indices for the indexed quad draws
 };
 
@@ -38,8 +40,22 @@ struct GlRecorder {
 
 // The colour at (x, y) (y down) as 0xRRGGBB, read back through the device.
 unsigned int Rgb(gxtkGraphics* device, int x, int y);
-// Each channel of Rgb(...) within 1 of the expectation.
-bool Near(unsigned int rgb, unsigned int want);
+// The spots of `want`, each {x, y, 0xRRGGBB}, that read back otherwise, as "x,y=rrggbb ";
+// empty when all match.
+std::string Misses(gxtkGraphics* device, std::initializer_list<std::array<int, 3>> want);
+
+// The window open and a fresh frame begun on `d`.
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(OpenWindow()) << "no private X display";
+    d = NewFrame();
+  }
+  std::string Misses(std::initializer_list<std::array<int, 3>> want) {
+    return gfxtest::Misses(d, want);
+  }
+  gxtkGraphics* d = nullptr;
+};
 
 // A 2x2 surface loaded from a picture: red, green / blue, white.
 gxtkSurface* Checker(gxtkGraphics* device);

@@ -1,7 +1,12 @@
-// Surfaces: decoding and premultiplication, bad files, textures across re-opened windows and
-// the power-of-two retry.
+// Surfaces and images: decoding and premultiplication, bad files, textures across re-opened
+// windows and the power-of-two retry; frame layouts, border flags, handles, the whole-surface
+// flag and the default font.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -12,24 +17,18 @@ namespace {
 using gfxtest::GlRecorder;
 using gfxtest::Rgb;
 
-class GxtkSurfaceTest : public ::testing::Test {
+class GxtkSurfaceTest : public gfxtest::WindowTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(gfxtest::OpenWindow()) << "no private X display";
-    d = gfxtest::NewFrame();
-  }
   gxtkSurface* Load(const std::string& path) { return d->LoadSurface(String(path.c_str())); }
   // Draws the checker ten times enlarged at (x, y) and expects its four colours there.
   void ExpectCheckerDrawn(gxtkSurface* checker, int x, int y) {
     d->SetMatrix(10, 0, 0, 10, x, y);
     d->DrawSurface(checker, 0, 0);
     d->EndRender();
-    EXPECT_EQ(Rgb(d, x + 5, y + 5), 0xFF0000u);
-    EXPECT_EQ(Rgb(d, x + 15, y + 5), 0x00FF00u);
-    EXPECT_EQ(Rgb(d, x + 5, y + 15), 0x0000FFu);
-    EXPECT_EQ(Rgb(d, x + 15, y + 15), 0xFFFFFFu);
+    EXPECT_EQ(Misses({{x + 5, y + 5, 0xFF0000}, {x + 15, y + 5, 0xFF00}, {x + 5, y + 15, 0xFF},
+                      {x + 15, y + 15, 0xFFFFFF}}),
+              "");
   }
-  gxtkGraphics* d = nullptr;
 };
 
 std::vector<int> Bytes(const gxtkSurface* s, int n) {
@@ -75,26 +74,21 @@ TEST_F(GxtkSurfaceTest, BadImageFilesGiveNull) {
   EXPECT_EQ(kx_graphics_LoadImage2(String(files[1].c_str()), 1, 1, 1, 0), nullptr);
 }
 
-TEST_F(GxtkSurfaceTest, AReopenedWindowRebuildsTheTextureFromKeptPixels) {
+TEST_F(GxtkSurfaceTest, AReopenedWindowRebuildsOldTexturesAndDiscardSparesTheNewOnes) {
   gxtkSurface* checker = gfxtest::Checker(d);
-  ASSERT_NE(checker, nullptr);
-  gfxtest::ReopenWindow();
-  d = gfxtest::NewFrame();
-  GlRecorder gl;
-  ExpectCheckerDrawn(checker, 100, 100);
-  ExpectCheckerDrawn(checker, 200, 100);
-  EXPECT_EQ(gl.generated, 1) << "re-created once, then reused";
-}
-
-TEST_F(GxtkSurfaceTest, DiscardAfterReopenSparesTheNewContextsTextures) {
   gxtkSurface* old = gfxtest::Checker(d);
+  ASSERT_NE(checker, nullptr);
   gfxtest::ReopenWindow();
   d = gfxtest::NewFrame();
   gxtkSurface* fresh = gfxtest::Checker(d);
   GlRecorder gl;
+  // The old context's texture names may now belong to the new context's textures.
   old->Discard();
   EXPECT_TRUE(gl.deleted.empty());
   EXPECT_EQ(old->data, nullptr);
+  ExpectCheckerDrawn(checker, 100, 100);
+  ExpectCheckerDrawn(checker, 200, 100);
+  EXPECT_EQ(gl.generated, 1) << "re-created once from the kept pixels, then reused";
   ExpectCheckerDrawn(fresh, 0, 0);
   fresh->Discard();
   EXPECT_EQ(gl.deleted, std::vector<GLuint>{fresh->texture});
@@ -112,8 +106,97 @@ TEST_F(GxtkSurfaceTest, RefusedTextureSizesAreRetriedAtPowersOfTwo) {
   EXPECT_FLOAT_EQ(surface->vscale, 1.0f / 32);
   d->DrawSurface(surface, 10, 10);
   d->EndRender();
-  EXPECT_EQ(Rgb(d, 59, 29), 0x00FF00u) << "only the image's corner of the texture is sampled";
-  EXPECT_EQ(Rgb(d, 60, 30), 0u);
+  // Only the image's corner of the texture is sampled.
+  EXPECT_EQ(Misses({{59, 29, 0xFF00}, {60, 30, 0}}), "");
+}
+
+typedef std::vector<std::pair<int, int>> Corners;
+
+// A surface held in memory only: layouts need no texture.
+gxtkSurface* MemorySurface(int width, int height) {
+  gxtkSurface* surface = new gxtkSurface;
+  surface->SetData(static_cast<unsigned char*>(calloc(static_cast<size_t>(width) * height, 4)),
+                   width, height, 4);
+  return surface;
+}
+
+c_Image* Row(int width, int height, int frames, int flags) {
+  return (new c_Image)->m_new()->p_Init(MemorySurface(width, height), frames, flags);
+}
+
+// Frames of a 100x40 surface cut from the source box (srcx, srcy, srcw, srch), from (x, 0) on.
+c_Image* Grid(int w, int h, int frames, int x = 0, int srcx = 0, int srcy = 0, int srcw = 100,
+              int srch = 40) {
+  return (new c_Image)
+      ->m_new()
+      ->p_Init2(MemorySurface(100, 40), x, 0, w, h, frames, 0, nullptr, srcx, srcy, srcw, srch);
+}
+
+Corners CornersOf(c_Image* image) {
+  Corners corners;
+  for (int i = 0; i < image->m_frames.Length(); ++i) {
+    corners.push_back({image->m_frames[i]->m_x, image->m_frames[i]->m_y});
+  }
+  return corners;
+}
+
+TEST(ImageFramesTest, FramesBordersHandlesAndTheWholeSurfaceFlag) {
+  c_Image* both = Row(20, 10, 2, 1 | 2 | 4);
+  EXPECT_EQ(CornersOf(both), (Corners{{1, 1}, {11, 1}}));
+  EXPECT_EQ(both->m_width * 100 + both->m_height, 808);
+  EXPECT_FLOAT_EQ(both->m_tx, 4);
+  EXPECT_EQ(both->m_flags, 6);
+  c_Image* centred = Row(64, 32, 1, 1);
+  EXPECT_EQ(centred->m_flags, 65536);
+  EXPECT_FLOAT_EQ(centred->m_ty, 16);
+  EXPECT_EQ(Row(64, 32, 1, 2)->m_flags, 2) << "a bordered frame does not cover the surface";
+  EXPECT_EQ(Row(64, 32, 2, 0)->m_flags, 0);
+  EXPECT_EQ(CornersOf(Grid(30, 20, 6)),
+            (Corners{{0, 0}, {30, 0}, {60, 0}, {0, 20}, {30, 20}, {60, 20}}));
+  EXPECT_EQ(CornersOf(Grid(10, 10, 3, 10, 50, 5, 25, 20)), (Corners{{60, 5}, {50, 15}, {60, 15}}));
+}
+
+// The error path reads debugger commands from standard input and reports on standard output;
+// the child gets no input and reports where the death test looks.
+void SevenFramesOfThirtyByTwenty() {
+  if (!std::freopen("/dev/null", "r", stdin)) std::abort();
+  dup2(2, 1);
+  Grid(30, 20, 7);
+}
+
+TEST(ImageFramesDeathTest, FramesOutsideTheSurfaceAreARunTimeError) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(SevenFramesOfThirtyByTwenty(), ::testing::ExitedWithCode(255),
+              "Vantor Runtime Error : Image frame outside surface");
+}
+
+TEST_F(GxtkSurfaceTest, TheDefaultFontIsLoadedOnceAndMayBeMissing) {
+  c_GraphicsContext* ctx = kx_graphics_context;
+  gc_assign(ctx->m_defaultFont, nullptr);
+  char home[4096];
+  ASSERT_TRUE(getcwd(home, sizeof home));
+  // Asks for the default font with a folder under the build tree, and its data folder, as
+  // the working directory; the first has no font, the second has one.
+  for (const std::string name : {"nofont", "font"}) {
+    const std::string dir = std::string(KX_BINARY_DIR) + "/tests/graphics_" + name;
+    mkdir(dir.c_str(), 0755);
+    mkdir((dir + "/data").c_str(), 0755);
+    if (name == "font") {
+      gfxtest::WritePng("font/data/lumo_font.png", 960, 12, 1, std::vector<unsigned char>(11520));
+    }
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    kx_graphics_SetFont(nullptr, 0);
+    ASSERT_EQ(chdir(home), 0);
+    EXPECT_EQ(ctx->m_defaultFont == nullptr, name == "nofont");
+  }
+  c_Image* font = ctx->m_defaultFont;
+  EXPECT_EQ(CornersOf(font).size(), 96u);
+  EXPECT_EQ(font->m_width, 8);
+  EXPECT_EQ(font->m_frames[95]->m_x, 951) << "frames have a border";
+  EXPECT_EQ(ctx->m_font, font);
+  EXPECT_EQ(ctx->m_firstChar, 32);
+  kx_graphics_SetFont(nullptr, 0);
+  EXPECT_EQ(ctx->m_defaultFont, font) << "loaded only once";
 }
 
 }  // namespace

@@ -4,10 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "host/host.h"
 #include "tests/support/process.h"
@@ -41,73 +39,61 @@ class FilesTest : public ::testing::Test {
   KxGlfwGame host;
 };
 
-TEST_F(FilesTest, PathScheme) {
-  EXPECT_EQ(host.PathToFilePath("vantor://data/sfx/001.wav"), String("./data/sfx/001.wav"));
-  EXPECT_EQ(host.PathToFilePath("vantor://internal/x"), String("./internal/x"));
-  EXPECT_EQ(host.PathToFilePath("vantor://other/x"), String());
-  EXPECT_EQ(host.PathToFilePath("vantor://DATA/x"), String());
-  EXPECT_EQ(host.PathToFilePath("./y"), String("./y"));
-  EXPECT_EQ(host.PathToFilePath("D:/z"), String("D:/z"));
-  // The base host knows no scheme.
-  KxGame plain;
-  EXPECT_EQ(plain.PathToFilePath("vantor://data/x"), String("vantor://data/x"));
+TEST_F(FilesTest, PathsMapThroughTheSchemeAndBareNamesGoUnderData) {
+  KxGame plain;  // the base host knows no scheme
+  const char* cases[][3] = {
+      // path, the desktop host's file, the data path of a bare name
+      {"vantor://data/sfx/1.wav", "./data/sfx/1.wav", "vantor://data/sfx/1.wav"},
+      {"vantor://internal/x", "./internal/x", "vantor://internal/x"},
+      {"vantor://other/x", "", "vantor://other/x"},
+      {"vantor://DATA/x", "", "vantor://DATA/x"},
+      {"./y", "./y", "./y"},
+      {"/y", "/y", "/y"},
+      {"D:/z", "D:/z", "D:/z"},
+      {"a:b/c:/d", "a:b/c:/d", "vantor://data/a:b/c:/d"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(host.PathToFilePath(c[0]), String(c[1])) << c[0];
+    EXPECT_EQ(kx_data_FixDataPath(c[0]), String(c[2])) << c[0];
+    EXPECT_EQ(plain.PathToFilePath(c[0]), String(c[0]));
+  }
 }
 
-TEST_F(FilesTest, OpenFileGoesThroughTheSchemeAndTheUtf8Name) {
+TEST_F(FilesTest, FilesOpenByTheirUtf8NameAndLoadWholeAcrossBlocks) {
   ASSERT_EQ(mkdir("data", 0755), 0);
   ASSERT_TRUE(WriteFile("data/caf\xC3\xA9.txt", "hello"));
   EXPECT_EQ(host.LoadString(String::FromUtf8("vantor://data/caf\xC3\xA9.txt")), String("hello"));
   EXPECT_EQ(host.OpenFile("vantor://other/x", "rb"), nullptr);
-  EXPECT_EQ(host.OpenFile(Units({'d', 'a', 't', 'a', 0, 'x'}), "rb"), nullptr);
+  EXPECT_EQ(host.OpenFile(Units({'d', 'a', 't', 'a', 0, 'x'}), "rb"), nullptr) << "embedded zero";
   EXPECT_EQ(host.LoadString("./missing.txt"), String());
-}
-
-TEST_F(FilesTest, LoadDataReadsWholeFilesAcrossBlockBoundaries) {
+  int length = -1;
+  EXPECT_EQ(host.LoadData("nothing", &length), nullptr);
   for (size_t size : {size_t(0), size_t(4096), size_t(8197)}) {
     std::string bytes(size, '\0');
     for (size_t i = 0; i < size; i++) bytes[i] = static_cast<char>(i * 7);
     ASSERT_TRUE(WriteFile("blob", bytes));
-    int length = -1;
     unsigned char* data = host.LoadData("blob", &length);
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(length, static_cast<int>(size));
     EXPECT_EQ(std::string(reinterpret_cast<char*>(data), length), bytes);
     free(data);
   }
-  int length = -1;
-  EXPECT_EQ(host.LoadData("nothing", &length), nullptr);
 }
 
-TEST(DataPath, BareNamesGoUnderTheDataFolder) {
-  EXPECT_EQ(kx_data_FixDataPath("menu.png"), String("vantor://data/menu.png"));
-  EXPECT_EQ(kx_data_FixDataPath("vantor://data/menu.png"), String("vantor://data/menu.png"));
-  EXPECT_EQ(kx_data_FixDataPath("./menu.png"), String("./menu.png"));
-  EXPECT_EQ(kx_data_FixDataPath("/menu.png"), String("/menu.png"));
-  EXPECT_EQ(kx_data_FixDataPath("a:b/c:/d"), String("vantor://data/a:b/c:/d"));
-}
-
-TEST_F(FilesTest, StateRoundTrip) {
-  // No state yet: nothing is read and nothing is created.
+TEST_F(FilesTest, StateRoundTripsAndAFailedSaveKeepsThePreviousState) {
   EXPECT_EQ(host.LoadState(), String());
-  EXPECT_FALSE(Exists(".vantorstate"));
-  EXPECT_FALSE(Exists(".vantorstate.tmp"));
+  EXPECT_FALSE(Exists(".vantorstate")) << "loading no state creates none";
 
   String state = Units({'a', 0x20AC, 0xE9, '\n', 0xD83D, 0xDE00, 'z'});
   EXPECT_EQ(host.SaveState(state), 0);
   // Every unit on its own, surrogates included; no mark, no terminator.
-  EXPECT_EQ(ReadFile(".vantorstate"),
-            "a\xE2\x82\xAC\xC3\xA9\n\xED\xA0\xBD\xED\xB8\x80z");
+  EXPECT_EQ(ReadFile(".vantorstate"), "a\xE2\x82\xAC\xC3\xA9\n\xED\xA0\xBD\xED\xB8\x80z");
   EXPECT_EQ(host.LoadState(), state);
   EXPECT_FALSE(Exists(".vantorstate.tmp"));
-
   ASSERT_TRUE(WriteFile(".vantorstate", "\xEF\xBB\xBFscores"));
   EXPECT_EQ(host.LoadState(), String("scores"));
-
   EXPECT_EQ(host.SaveState(String()), 0);
   EXPECT_EQ(ReadFile(".vantorstate"), "");
-}
 
-TEST_F(FilesTest, FailedSaveKeepsThePreviousState) {
   ASSERT_EQ(host.SaveState("old"), 0);
   // The disk fills up while writing.
   ASSERT_EQ(symlink("/dev/full", ".vantorstate.tmp"), 0);
@@ -123,17 +109,14 @@ TEST_F(FilesTest, FailedSaveKeepsThePreviousState) {
 TEST_F(FilesTest, OpenUrlPassesTheUrlAsOneArgumentWithoutAShell) {
   ASSERT_EQ(mkdir("bin", 0755), 0);
   std::string out = dir + "/args";
-  ASSERT_TRUE(WriteFile("bin/xdg-open",
-                        "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > " + out + ".part && mv " +
-                            out + ".part " + out + "\n"));
+  ASSERT_TRUE(WriteFile("bin/xdg-open", "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > " + out +
+                                            ".part && mv " + out + ".part " + out + "\n"));
   ASSERT_EQ(chmod("bin/xdg-open", 0755), 0);
   std::string path = getenv("PATH") ? getenv("PATH") : "";
   setenv("PATH", (dir + "/bin:" + path).c_str(), 1);
   host.OpenUrl("http://example.com/a b;touch pwned&x=$(id)");
   setenv("PATH", path.c_str(), 1);
-  for (int i = 0; i < 300 && !Exists("args"); i++) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  kxtest::WaitFor([] { return Exists("args"); }, 3);
   EXPECT_EQ(ReadFile("args"), "1|http://example.com/a b;touch pwned&x=$(id)");
   EXPECT_FALSE(Exists("pwned"));
 }
