@@ -12,14 +12,13 @@ using e2e::Game;
 using e2e::Rgb;
 using e2e::Screen;
 
-const unsigned kLoadingBackdrop = 0x282850u;
-
-unsigned Packed(Rgb c) { return (c.r << 16) | (c.g << 8) | c.b; }
-
 // The backdrop, the orange band across the middle and the disc above it.
 bool LoadingShown(const Screen& s) {
-  return Packed(s.At(5, 5)) == kLoadingBackdrop && Packed(s.At(5, 240)) != kLoadingBackdrop &&
-         Packed(s.At(320, 100)) != kLoadingBackdrop;
+  auto backdrop = [&](int x, int y) {
+    Rgb c = s.At(x, y);
+    return c.r == 0x28 && c.g == 0x28 && c.b == 0x50;
+  };
+  return backdrop(5, 5) && !backdrop(5, 240) && !backdrop(320, 100);
 }
 
 // The focus has left the dial: the play button no longer glows and the description is gone.
@@ -37,23 +36,12 @@ bool SoundRowSelected(const Screen& s) {
 // The white letters of the sound row's label.
 std::vector<bool> SoundLabel(const Screen& s) { return s.Mask(96, 126, 420, 28, e2e::White); }
 
-bool OptionsGone(const Screen& s) {
-  return !e2e::Brownish(s.At(60, 400)) && !e2e::Brownish(s.At(300, 460)) && e2e::ScoreListShown(s);
-}
-
-// Left to the cog, Enter opens the options box, Down to the sound row; the box at rest with the
+// Left to the cog, Enter opens the options box, Down to the sound row: the box at rest with the
 // row selected. Each press must be heard.
 void OpenSoundRow(Game& game, Screen* shown) {
-  e2e::Sound& sound = game.Audio();
-  long from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Left", CogFocused));
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the move to the cog";
-  from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Return", e2e::OptionsShown, 20, "options"));
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the options box opening";
-  from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Down", SoundRowSelected));
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the move to the sound row";
+  ASSERT_TRUE(game.Press("Left", CogFocused, "the move to the cog"));
+  ASSERT_TRUE(game.Press("Return", e2e::OptionsShown, "the options box opening", "options"));
+  ASSERT_TRUE(game.Press("Down", SoundRowSelected, "the move to the sound row"));
   ASSERT_TRUE(game.WaitScreen(SoundRowSelected, 5, "", shown));
 }
 
@@ -66,15 +54,12 @@ TEST(PlayerFlows, FirstStartKeepsTheSoundModeChosenInTheOptionsBox) {
   ASSERT_TRUE(game.WaitScreen(e2e::MenuShown, 60, "menu"));
   EXPECT_TRUE(sound.Heard(0, sound.Now())) << "the logo sound while loading";
 
-  Screen before;
+  Screen before, after;
   ASSERT_NO_FATAL_FAILURE(OpenSoundRow(game, &before));
   std::vector<bool> musicLabel = SoundLabel(before);
-  long from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil(
-      "Return", [&](const Screen& s) { return SoundRowSelected(s) && SoundLabel(s) != musicLabel; },
-      10, "options_sfx"));
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the sound row's click";
-  Screen after;
+  ASSERT_TRUE(game.Press("Return", [&](const Screen& s) {
+    return SoundRowSelected(s) && SoundLabel(s) != musicLabel;
+  }, "the sound row's click", "options_sfx"));
   ASSERT_TRUE(game.WaitScreen(SoundRowSelected, 5, "", &after));
   std::vector<bool> sfxLabel = SoundLabel(after);
   // "Sound : SFX" is "Sound : SFX + Music" cut short: fewer lit pixels, none new.
@@ -88,17 +73,17 @@ TEST(PlayerFlows, FirstStartKeepsTheSoundModeChosenInTheOptionsBox) {
   EXPECT_EQ(added, 0);
   EXPECT_GT(lost, 100);
 
-  from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Escape", OptionsGone));
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the options box closing";
+  ASSERT_TRUE(game.Press("Escape", [](const Screen& s) {
+    return !e2e::Brownish(s.At(60, 400)) && !e2e::Brownish(s.At(300, 460)) &&
+           e2e::ScoreListShown(s);
+  }, "the options box closing"));
   e2e::SavedState state;
   ASSERT_TRUE(e2e::WaitFor(
       [&] { return state.Parse(kxtest::ReadFile(game.Dir() + "/.vantorstate")); }, 5));
   EXPECT_TRUE(state.ChecksumsValid());
   EXPECT_EQ(state.Setting(5), 2);
   EXPECT_EQ(game.Output(), "");
-  ASSERT_TRUE(game.CloseWindow());
-  ASSERT_EQ(game.Wait(15), 0);
+  ASSERT_TRUE(game.Close());
 
   // The second start reads every block back and offers effects only.
   ASSERT_TRUE(game.LaunchToMenu());
@@ -108,8 +93,7 @@ TEST(PlayerFlows, FirstStartKeepsTheSoundModeChosenInTheOptionsBox) {
   Screen again;
   ASSERT_NO_FATAL_FAILURE(OpenSoundRow(game, &again));
   EXPECT_TRUE(SoundLabel(again) == sfxLabel) << "the label differs from \"Sound : SFX\"";
-  ASSERT_TRUE(game.CloseWindow());
-  EXPECT_EQ(game.Wait(15), 0);
+  EXPECT_TRUE(game.Close());
 }
 
 }  // namespace

@@ -7,19 +7,17 @@
 
 namespace {
 
-using e2e::Game;
 using e2e::Rgb;
 using e2e::Screen;
 
 bool Magenta(Rgb c) { return c.r > 180 && c.b > 180 && c.g < 120; }
+bool BrightYellow(Rgb c) { return c.r > 220 && c.g > 220 && c.b < 160; }
 
 // The craft starts in the middle of the arena; steered right it leaves for the right.
 bool CraftInMiddle(const Screen& s) { return s.Count(290, 210, 60, 60, Magenta) >= 10; }
 bool CraftMovedRight(const Screen& s) {
   return s.Count(290, 210, 60, 60, Magenta) < 5 && s.Count(350, 190, 290, 100, Magenta) >= 10;
 }
-
-bool BrightYellow(Rgb c) { return c.r > 220 && c.g > 220 && c.b < 160; }
 
 // The highlight frames the quit button at the left end of the pause menu, not resume.
 bool QuitSelected(const Screen& s) {
@@ -35,55 +33,40 @@ bool BannerShown(const Screen& s) {
 // The description under the dial, white on the menu.
 std::vector<bool> Description(const Screen& s) { return s.Mask(240, 425, 260, 40, e2e::White); }
 
-// Seeded tables: every difficulty different, so a score recorded in the wrong one shows.
-void Tables(int top[3][10], int last[3][10]) {
+TEST(PlayerFlows, HardGameIsSteeredPausedResumedQuitAndRecorded) {
+  e2e::Game game;
+  // Seeded tables: every difficulty different, so a score recorded in the wrong one shows.
+  e2e::SavedState seeded;
+  seeded.Setting(5) = 1;
   for (int k = 0; k < 3; ++k) {
     for (int r = 0; r < 10; ++r) {
-      top[k][r] = (k + 1) * 1000 - 100 * r;
-      last[k][r] = (k + 1) * 100 + r;
+      seeded.Top(k, r) = (k + 1) * 1000 - 100 * r;
+      seeded.Last(k, r) = (k + 1) * 100 + r;
     }
   }
-}
-
-TEST(PlayerFlows, HardGameIsSteeredPausedResumedQuitAndRecorded) {
-  Game game;
-  int top[3][10], last[3][10];
-  Tables(top, last);
-  ASSERT_TRUE(kxtest::WriteFile(game.Dir() + "/.vantorstate", e2e::SavedState::Build(1, top, last)));
+  seeded.Seal();
+  ASSERT_TRUE(kxtest::WriteFile(game.Dir() + "/.vantorstate", seeded.Text()));
   Screen menu;
   ASSERT_TRUE(game.LaunchToMenu(&menu));
   e2e::Sound& sound = game.Audio();
 
-  long from = sound.Now();
   std::vector<bool> normal = Description(menu);
-  ASSERT_TRUE(game.HoldUntil("Down", [&](const Screen& s) {
+  ASSERT_TRUE(game.Press("Down", [&](const Screen& s) {
     return e2e::MenuShown(s) && Description(s) != normal;
-  }, 20, "menu_hard"));
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the dial turning to Hard";
-
-  from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Return", e2e::PlayShown, 20, "play"));
+  }, "the dial turning to Hard", "menu_hard"));
+  ASSERT_TRUE(game.Press("Return", e2e::PlayShown, "the start", "play"));
   long playing = sound.Now();
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the start";
   ASSERT_TRUE(game.WaitScreen(CraftInMiddle, 20));
-  ASSERT_TRUE(game.HoldUntil("Right", CraftMovedRight, 20, "play_steered"));
+  ASSERT_TRUE(game.HoldUntil("Right", CraftMovedRight, "play_steered"));
+  EXPECT_TRUE(sound.Continuous(playing, sound.Now())) << "the tune during play";
 
-  from = sound.Now();
-  EXPECT_TRUE(sound.Continuous(playing, from)) << "the tune during play";
-  ASSERT_TRUE(game.HoldUntil("Escape", e2e::PauseShown, 20, "pause"));
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the pause";
-  from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Return", [](const Screen& s) { return !e2e::PauseShown(s); }));
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the resume";
+  ASSERT_TRUE(game.Press("Escape", e2e::PauseShown, "the pause", "pause"));
+  ASSERT_TRUE(game.Press("Return", [](const Screen& s) { return !e2e::PauseShown(s); },
+                         "the resume"));
   ASSERT_TRUE(game.WaitScreen(e2e::PlayShown, 20));
-
   ASSERT_TRUE(game.HoldUntil("Escape", e2e::PauseShown));
-  from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Left", QuitSelected, 20, "pause_quit"));
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the move to quit";
-  from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Return", BannerShown, 20, "banner"));
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the quit";
+  ASSERT_TRUE(game.Press("Left", QuitSelected, "the move to quit", "pause_quit"));
+  ASSERT_TRUE(game.Press("Return", BannerShown, "the quit", "banner"));
   ASSERT_TRUE(game.WaitScreen(e2e::MenuShown, 30, "menu_again"));
   // The return sound ends within two seconds; the tune has stopped with the game.
   long back = sound.Now() + 2 * sound.Rate();
@@ -99,20 +82,17 @@ TEST(PlayerFlows, HardGameIsSteeredPausedResumedQuitAndRecorded) {
   EXPECT_EQ(score % 5, 0);
   // The score in front of the Hard last list, and in the top list where it ranks.
   int rank = 0;
-  while (rank < 10 && top[2][rank] >= score) ++rank;
+  while (rank < 10 && seeded.Top(2, rank) >= score) ++rank;
   for (int r = 0; r < 10; ++r) {
-    if (r > 0) {
-      EXPECT_EQ(state.Last(2, r), last[2][r - 1]) << r;
-    }
-    long long want = r < rank ? top[2][r] : r == rank ? score : top[2][r - 1];
-    EXPECT_EQ(state.Top(2, r), want) << r;
+    EXPECT_EQ(state.Last(2, r), r > 0 ? seeded.Last(2, r - 1) : score) << r;
+    long long top = r < rank ? seeded.Top(2, r) : r == rank ? score : seeded.Top(2, r - 1);
+    EXPECT_EQ(state.Top(2, r), top) << r;
     for (int k = 0; k < 2; ++k) {
-      EXPECT_EQ(state.Top(k, r), top[k][r]);
-      EXPECT_EQ(state.Last(k, r), last[k][r]);
+      EXPECT_EQ(state.Top(k, r), seeded.Top(k, r));
+      EXPECT_EQ(state.Last(k, r), seeded.Last(k, r));
     }
   }
-  ASSERT_TRUE(game.CloseWindow());
-  EXPECT_EQ(game.Wait(15), 0);
+  EXPECT_TRUE(game.Close());
 }
 
 }  // namespace

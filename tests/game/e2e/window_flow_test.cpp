@@ -6,42 +6,27 @@
 
 namespace {
 
-using e2e::Game;
-using e2e::Screen;
-
 TEST(PlayerFlows, F11TogglesFullScreenAndTheCloseButtonEndsTheGame) {
-  Game game;
+  e2e::Game game;
   ASSERT_TRUE(game.LaunchToMenu());
-  e2e::Sound& sound = game.Audio();
-
-  int x = -1, y = -1, w = 0, h = 0;
-  auto windowIs = [&](int wx, int wy, int ww, int wh) {
-    return game.FindWindow(&x, &y, &w, &h) && x == wx && y == wy && w == ww && h == wh;
+  auto windowIs = [&](std::vector<int> geometry) {
+    return e2e::WaitFor([&] { return game.FindWindow() && game.Geometry() == geometry; }, 20);
   };
   ASSERT_TRUE(game.Tap("F11"));
-  ASSERT_TRUE(e2e::WaitFor([&] { return windowIs(0, 0, 1280, 1024); }, 20))
-      << "window at " << x << "," << y << " " << w << "x" << h;
+  ASSERT_TRUE(windowIs({0, 0, 1280, 1024})) << ::testing::PrintToString(game.Geometry());
   ASSERT_TRUE(game.Focus());
   ASSERT_TRUE(game.WaitScreen(e2e::MenuShown, 60, "fullscreen"));
   // The keys still reach the game, and its sound still plays.
-  long from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Left", [](const Screen& s) {
+  ASSERT_TRUE(game.Press("Left", [](const e2e::Screen& s) {
     return e2e::ScoreListShown(s) && !e2e::MenuShown(s);
-  }));
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the move to the cog in full screen";
+  }, "the move to the cog in full screen"));
 
   ASSERT_TRUE(game.Tap("F11"));
-  ASSERT_TRUE(e2e::WaitFor([&] { return windowIs(320, 272, 640, 480); }, 20))
-      << "window at " << x << "," << y << " " << w << "x" << h;
+  ASSERT_TRUE(windowIs({320, 272, 640, 480})) << ::testing::PrintToString(game.Geometry());
   ASSERT_TRUE(game.Focus());
   ASSERT_TRUE(game.WaitScreen(e2e::ScoreListShown, 60, "windowed"));
-  from = sound.Now();
-  ASSERT_TRUE(game.HoldUntil("Right", e2e::MenuShown));
-  EXPECT_TRUE(sound.Heard(from, sound.Settle())) << "the move back to the dial";
-
-  ASSERT_TRUE(game.CloseWindow());
-  EXPECT_EQ(game.Wait(15), 0);
-  EXPECT_FALSE(game.Running());
+  ASSERT_TRUE(game.Press("Right", e2e::MenuShown, "the move back to the dial"));
+  EXPECT_TRUE(game.Close());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fenv.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <cstdio>
@@ -11,8 +12,8 @@
 #include <string>
 
 #include "game/play/arena.h"
+#include "tests/game/e2e/player.h"
 #include "tests/game/shell/shell_fixture.h"
-#include "tests/support/process.h"
 
 namespace shelltest {
 namespace {
@@ -28,7 +29,7 @@ class FileStateHost : public TestHost {
   String LoadState() override { return KxGame::LoadState(); }
 };
 
-// A joystick on port 0 that can be unplugged.
+// A joystick on port 0, with 6 axes and 16 buttons, that can be unplugged.
 class JoyGlfw : public FakeGlfw {
  public:
   bool present = true;
@@ -36,40 +37,31 @@ class JoyGlfw : public FakeGlfw {
   unsigned char buttons[16] = {};
 
   int GetJoystickParam(int port, int param) override {
-    if (port != 0 || !present) return 0;
-    return param == glfw2::PRESENT ? 1 : param == glfw2::AXES ? 6 : 16;
+    return port != 0 || !present ? 0 : param == glfw2::PRESENT ? 1 : param == glfw2::AXES ? 6 : 16;
   }
   int GetJoystickPos(int port, float* pos, int count) override {
-    if (port != 0 || !present) return 0;
-    for (int i = 0; i < count && i < 6; ++i) pos[i] = axes[i];
-    return count < 6 ? count : 6;
+    return Copy(port, axes, pos, std::min(count, 6));
   }
   int GetJoystickButtons(int port, unsigned char* state, int count) override {
+    return Copy(port, buttons, state, std::min(count, 16));
+  }
+  template <class T>
+  int Copy(int port, const T* from, T* to, int n) {
     if (port != 0 || !present) return 0;
-    for (int i = 0; i < count && i < 16; ++i) state[i] = buttons[i];
-    return count < 16 ? count : 16;
+    std::copy(from, from + n, to);
+    return n;
   }
 };
 
-// Whatever the window, the drawing handed to the device is finite.
-bool FiniteCalls(const std::vector<DrawCall>& calls) {
-  for (const DrawCall& c : calls) {
-    for (float v : {c.x, c.y, c.w, c.h, c.ix, c.iy, c.jx, c.jy, c.tx, c.ty}) {
-      if (!std::isfinite(v)) return false;
-    }
-  }
-  return true;
-}
-
 class FaultTest : public ShellTest {
  protected:
-  // Runs the test inside a private folder that sees the real data.
-  void UseFilesIn(const std::string& dir) {
+  // Runs the test inside a private folder that sees the real data; returns the folder.
+  std::string UseFiles() {
+    dir_ = kxtest::MakeTempDir("kx_faults");
     std::filesystem::create_directory_symlink(std::string(KX_SOURCE_DIR) + "/data",
-                                              dir + "/data");
+                                              dir_ + "/data");
     old_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
-    dir_ = dir;
+    std::filesystem::current_path(dir_);
     files = new FileStateHost;
     delete host;
     host = files;
@@ -77,6 +69,7 @@ class FaultTest : public ShellTest {
     KxGlfwGame::_glfwGame = host;
     kx_app__game = host;
     host->MarkStarted();
+    return dir_;
   }
   void TearDown() override {
     if (!dir_.empty()) {
@@ -112,13 +105,17 @@ class FaultTest : public ShellTest {
   void PlayInOddWindow(int width, int height) {
     feenableexcept(FE_DIVBYZERO | FE_INVALID);
     Resize(width, height);
-    bool finite = true;
+    bool finite = true;  // whatever the window, the drawing handed to the device is finite
     auto frames = [&](int n) {
       for (int i = 0; i < n; ++i) {
         Update();
         graphics->calls.clear();
         Render();
-        finite = finite && FiniteCalls(graphics->calls);
+        for (const DrawCall& c : graphics->calls) {
+          for (float v : {c.x, c.y, c.w, c.h, c.ix, c.iy, c.jx, c.jy, c.tx, c.ty}) {
+            finite = finite && std::isfinite(v);
+          }
+        }
       }
     };
     frames(40);
@@ -143,25 +140,19 @@ class FaultTest : public ShellTest {
 
 // A saved state with a top score of 1000 on Easy.
 std::string SavedState() {
-  std::string s = "0|0|0|0|0|1|0|0|0|0|64|64|10|0|1|0|0|0|0|0|0|0|0|0|0|1483|";
-  for (int g = 0; g < 9; ++g) s += "0|";
-  int sum = 4 * 1000;
-  s += "1000|0|";
-  for (int r = 1; r < 10; ++r) s += "0|0|";
-  s += std::to_string(sum) + "|";
-  for (int k = 1; k < 3; ++k) {
-    for (int r = 0; r < 21; ++r) s += "0|";
-  }
-  return s;
+  e2e::SavedState state;
+  state.Setting(5) = 1;
+  state.Top(0, 0) = 1000;
+  state.Seal();
+  return state.Text();
 }
 
 TEST_F(FaultTest, AStateFileThatCannotBeReplacedStaysIntactAndPlayGoesOn) {
-  std::string dir = kxtest::MakeTempDir("kx_faults_state");
+  std::string dir = UseFiles();
   ASSERT_TRUE(kxtest::WriteFile(dir + "/.vantorstate", SavedState()));
   // The new state is written beside the old one first; a folder in its place stops that even
   // for root, who could write into a read-only folder.
   std::filesystem::create_directory(dir + "/.vantorstate.tmp");
-  UseFilesIn(dir);
   Create();
   LoadAll();
   ASSERT_EQ(app->m_highScores[0], 1000);
@@ -182,8 +173,7 @@ TEST_F(FaultTest, AStateFileThatCannotBeReplacedStaysIntactAndPlayGoesOn) {
 }
 
 TEST_F(FaultTest, TenMebibytesOfGarbageGiveTheDefaultsQuickly) {
-  std::string dir = kxtest::MakeTempDir("kx_faults_garbage");
-  UseFilesIn(dir);
+  std::string dir = UseFiles();
   std::mt19937 random(7);
   std::string noise(10 << 20, '\0');
   for (char& c : noise) c = static_cast<char>(random());
@@ -204,7 +194,6 @@ TEST_F(FaultTest, TenMebibytesOfGarbageGiveTheDefaultsQuickly) {
     for (int i = 0; i < app->m_badges.Length(); ++i) ASSERT_FALSE(app->m_badges[i]) << i;
   }
 }
-
 
 TEST_F(FaultTest, StrangeWindowSizesNeverTurnADivisionByZeroIntoNumbers) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -6,6 +6,12 @@
 
 namespace playtest {
 
+// Several numbers of any kinds, to check at once.
+template <class... T>
+std::vector<double> Values(T... v) {
+  return {static_cast<double>(v)...};
+}
+
 class PlayTest : public shelltest::ShellTest {
  protected:
   void SetUp() override {

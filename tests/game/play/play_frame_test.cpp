@@ -32,23 +32,17 @@ class PlayFrameTest : public PlayTest {
     p[kPostY] = y;
     return p;
   }
-  int Lines() { return CountRecords(-3715.0f); }
-  int Thrown() {
+  // Particle records of a kind: 1 sparks, 99 floating numbers.
+  int Particles(float kind) {
     int n = 0;
-    for (int i = 0; i <= app->m_sparkCount; ++i) n += app->m_sparks[i * 10] == 1;
+    for (int i = 0; i <= app->m_sparkCount; ++i) n += app->m_sparks[i * 10] == kind;
     return n;
   }
 };
 
-TEST_F(PlayFrameTest, CraftAcceleratesToTopSpeedAndBrakesWithoutOvershoot) {
+TEST_F(PlayFrameTest, CraftReachesTopSpeedBrakesWithoutOvershootAndBouncesOffWalls) {
   KeyDown(39);
-  float lastX = Arena(kCraftX);
-  for (int i = 0; i < 40; ++i) {
-    float v = Arena(kCraftVX);
-    app->p_Game();
-    EXPECT_FLOAT_EQ(Arena(kCraftX), lastX + v * 0.4f);  // moved by last frame's velocity
-    lastX = Arena(kCraftX);
-  }
+  for (int i = 0; i < 40; ++i) app->p_Game();
   EXPECT_EQ(Arena(kCraftVX), 8);
   KeyUp(39);
   Arena(kCraftX) = 100;
@@ -56,19 +50,15 @@ TEST_F(PlayFrameTest, CraftAcceleratesToTopSpeedAndBrakesWithoutOvershoot) {
     app->p_Game();
     EXPECT_GE(Arena(kCraftVX), 0);
   }
-  EXPECT_EQ(Arena(kCraftVX), 0);
-  EXPECT_EQ(Arena(kCraftVY), 0);
-}
+  EXPECT_EQ(Values(Arena(kCraftVX), Arena(kCraftVY)), Values(0, 0));
 
-TEST_F(PlayFrameTest, WallsStopTheCraftAndBounceItBackAtHalfSpeed) {
   Arena(kCraftX) = 33;
   Arena(kCraftVX) = -6;
   Arena(kCraftY) = 480 - 33;
   Arena(kCraftVY) = 6;
   app->p_Game();
-  EXPECT_EQ(Arena(kCraftX), 32);
+  EXPECT_EQ(Values(Arena(kCraftX), Arena(kCraftY)), Values(32, 480 - 32));
   EXPECT_FLOAT_EQ(Arena(kCraftVX), 2.8f);  // braked to 5.6, reversed and halved
-  EXPECT_EQ(Arena(kCraftY), 480 - 32);
   EXPECT_FLOAT_EQ(Arena(kCraftVY), -2.8f);
 }
 
@@ -86,38 +76,32 @@ TEST_F(PlayFrameTest, FoesHomeWithFourDrawsInOrderFromTheClockSeedAndAreClamped)
   EXPECT_FLOAT_EQ(f[kFoeVX], -(0.02f + first * 0.05f));
   EXPECT_FLOAT_EQ(f[kFoeVY], 0.02f + fourth * 0.05f);
   EXPECT_EQ(g[kFoeVX], 3);
+  const float vx = f[kFoeVX];
   app->p_Game();
-  EXPECT_FLOAT_EQ(f[kFoeX], 400 + f[kFoeVX] - (f[kFoeVX] - (-(0.02f + first * 0.05f))));
+  EXPECT_FLOAT_EQ(f[kFoeX], 400 + vx);
 }
 
-TEST_F(PlayFrameTest, ATouchHurtsOnlyWithoutShieldAndBurstsSparks) {
+TEST_F(PlayFrameTest, TouchesHurtUnlessShieldedAndTheLastKillsTheCraftAndTheTune) {
   OnlyCue(2);
   PlaceFoe(0, 325, 245);
   app->p_Game();
-  EXPECT_EQ(Foe(0)[0], 0);
-  EXPECT_EQ(Arena(kHealth), 7);
-  EXPECT_EQ(Arena(kShield), 150);
-  EXPECT_EQ(audio->Count("play"), 1);
-  EXPECT_EQ(Thrown(), 32);
+  // foe, health, shield, cue 2 played, sparks
+  EXPECT_EQ(Values(Foe(0)[0], Arena(kHealth), Arena(kShield), audio->Count("play"), Particles(1)),
+            Values(0, 7, 150, 1, 32));
   PlaceFoe(1, 325, 245);
   app->p_Game();
   EXPECT_GT(Foe(1)[0], 0);  // the shield lets it pass
-  EXPECT_EQ(Arena(kHealth), 7);
-  EXPECT_EQ(app->m_gameOver, 0);
-}
+  EXPECT_EQ(Values(Arena(kHealth), app->m_gameOver), Values(7, 0));
 
-TEST_F(PlayFrameTest, TheLastHitKillsTheCraftStopsTheMusicAndEndsTheGame) {
   OnlyCue(3);
   app->m_musicOn = 1;
   Arena(kHealth) = 1;
-  PlaceFoe(0, 320, 240);
+  Arena(kShield) = 0;
   app->p_Game();
-  EXPECT_EQ(Arena(kHealth), -2);
-  EXPECT_EQ(audio->Count("play"), 1);
-  EXPECT_EQ(audio->Count("stopmusic"), 1);
-  EXPECT_EQ(app->m_musicOn, 0);
-  EXPECT_EQ(Thrown(), 32);
-  EXPECT_EQ(app->m_gameOver, 1);
+  // health, cue 3 played, tune stopped, music flag, game over
+  EXPECT_EQ(Values(Arena(kHealth), audio->Count("play"), audio->Count("stopmusic"), app->m_musicOn,
+                   app->m_gameOver),
+            Values(-2, 1, 1, 0, 1));
   app->p_Game();
   for (const auto& r : Records()) {
     bool craftFrame = r[0] == 1 && r[6] >= 9 && r[6] <= 14;
@@ -125,59 +109,33 @@ TEST_F(PlayFrameTest, TheLastHitKillsTheCraftStopsTheMusicAndEndsTheGame) {
   }
 }
 
-TEST_F(PlayFrameTest, PostsDecayThroughEightStagesAndVanish) {
-  // life before the frame -> body frame drawn
-  const int cases[][2] = {{600, 0}, {301, 3}, {75, 6}, {1, 7}};
-  for (const auto& c : cases) {
-    PlacePost(2, 500, 100, 600);
-    Post(2)[kPostLife] = static_cast<float>(c[0]);
-    app->p_Game();
-    bool drawn = false;
-    for (const auto& r : Records()) {
-      if (r[0] == 1 && r[1] == 500 && r[2] == 100 && r[6] != 8) drawn = r[6] == c[1];
-    }
-    EXPECT_TRUE(drawn) << "life " << c[0];
-  }
-  EXPECT_EQ(Post(2)[kPostLife], 0);
-  app->p_Game();
-  EXPECT_EQ(CountRecords(85), 0);  // neither flash nor halo of a spent post
-}
-
-TEST_F(PlayFrameTest, TheCraftIsLinkedOnlyInsideTheRing) {
+TEST_F(PlayFrameTest, APostBoltsTheCraftOnlyInsideItsRingAndVanishesWhenSpent) {
   float* post = PlacePost(0, 320, 237, 500);  // 3 units: too close
   app->p_Game();
-  EXPECT_EQ(Lines(), 0);
-  EXPECT_EQ(post[kPostCrackle], 0);
-  post[kPostY] = 240 - 60;
+  EXPECT_EQ(Values(post[kPostCrackle], CountRecords(-3715.0f)), Values(0, 0));
+  post[kPostX] = 270;
+  post[kPostY] = 280;
   app->p_Game();
-  EXPECT_EQ(Lines(), (15 + 11) * 5);
+  std::vector<std::vector<float>> lines;
+  for (const auto& r : Records()) {
+    if (r[0] == -3715.0f) lines.push_back(r);
+  }
+  ASSERT_EQ(lines.size(), (15u + 11u) * 5u);  // five lines a segment
+  // The first core starts at the post; the ninth ends on the craft.
+  EXPECT_EQ(Values(lines[4][1], lines[4][2], lines[8 * 5 + 4][4], lines[8 * 5 + 4][5]),
+            Values(270, 280, 320, 240));
   EXPECT_EQ(post[kPostCrackle], 2);
-  app->p_Game();
-  EXPECT_EQ(post[kPostCrackle], 3);
   post[kPostCrackle] = 21;
   for (int i = 0; i < 50 && post[kPostCrackle] != 1; ++i) app->p_Game();
   EXPECT_EQ(post[kPostCrackle], 1);  // a fresh crackle sets it back
+  post[kPostX] = 320;
   post[kPostY] = 240 - 95;
   app->p_Game();
-  EXPECT_EQ(post[kPostCrackle], 0);
-  EXPECT_EQ(Lines(), 0);
-}
-
-TEST_F(PlayFrameTest, TheInnerBoltRunsThroughTheCraftAtItsNinthJoint) {
-  PlacePost(0, 270, 280, 500);
+  EXPECT_EQ(Values(post[kPostCrackle], CountRecords(-3715.0f)), Values(0, 0));
+  post[kPostLife] = 1;  // spent in this frame
   app->p_Game();
-  auto r = Records();
-  std::vector<std::vector<float>> lines;
-  for (const auto& rec : r) {
-    if (rec[0] == -3715.0f) lines.push_back(rec);
-  }
-  ASSERT_EQ(lines.size(), 130u);
-  const auto& core = lines[8 * 5 + 4];
-  EXPECT_EQ(core[4], 320);
-  EXPECT_EQ(core[5], 240);
-  EXPECT_EQ(lines[0][1] + lines[1][1], 2 * 270);  // the outer pair straddles the post
-  EXPECT_EQ(lines[4][1], 270);
-  EXPECT_EQ(lines[4][2], 280);
+  app->p_Game();
+  EXPECT_EQ(CountRecords(85), 0);  // neither flash nor halo of a spent post
 }
 
 TEST_F(PlayFrameTest, AFoeOnManyJointsScoresFiveOnce) {
@@ -185,37 +143,27 @@ TEST_F(PlayFrameTest, AFoeOnManyJointsScoresFiveOnce) {
   PlacePost(0, 320, 245, 500);  // so close that every joint lies within 8 units of the craft
   PlaceFoe(0, 320, 240);
   app->p_Game();
-  EXPECT_EQ(app->m_score, 5);
-  EXPECT_EQ(Foe(0)[0], 0);
-  int numbers = 0;
-  for (int i = 0; i <= app->m_sparkCount; ++i) {
-    if (app->m_sparks[i * 10] == 99) {
-      ++numbers;
-      EXPECT_EQ(app->m_sparks[i * 10 + 9], 5);
-    }
-  }
-  EXPECT_EQ(numbers, 1);
-  EXPECT_EQ(Thrown(), 4);
+  // score, foe, floating numbers, sparks
+  EXPECT_EQ(Values(app->m_score, Foe(0)[0], Particles(99), Particles(1)), Values(5, 0, 1, 4));
 }
 
-TEST_F(PlayFrameTest, FoesOnTheBoltAwayFromTheCraftScoreFifteen) {
+TEST_F(PlayFrameTest, FoesOnTheBoltAwayFromTheCraftScoreFifteenAndTheShownScoreFollows) {
   Arena(kShield) = 1000;
   PlacePost(0, 320, 180, 500);  // the craft is 60 below; the outer bolt goes up
   int placed = 0;
   for (int y = 93; y <= 165; y += 6) {
-    for (int x = 281; x <= 359; x += 6) PlaceFoe(placed++, static_cast<float>(x), static_cast<float>(y));
+    for (int x = 281; x <= 359; x += 6) PlaceFoe(placed++, 1.0f * x, 1.0f * y);
   }
   ASSERT_LE(placed, kLastFoe + 1);
   app->p_Game();
   int killed = placed - LiveFoes();
   EXPECT_GT(killed, 0);
   EXPECT_EQ(app->m_score, 15 * killed);
-}
-
-TEST_F(PlayFrameTest, ShownScoreEasesTowardTheScore) {
+  Post(0)[kPostLife] = 0;
   app->m_score = 600;
+  app->m_shownScore = 0;
   app->p_Game();
-  EXPECT_EQ(app->m_shownScore, 100);
+  EXPECT_EQ(app->m_shownScore, 100);  // eases by a sixth, then snaps within 5
   app->m_shownScore = 597;
   app->p_Game();
   EXPECT_EQ(app->m_shownScore, 600);
@@ -229,10 +177,8 @@ TEST_F(PlayFrameTest, ThePauseKeyOpensThePauseMenuOnlyWithoutTheKeyLock) {
   app->m_keyLock = 0;
   app->m_hideHud = 1;
   app->p_InGame();
-  EXPECT_EQ(app->m_paused, 1);
-  EXPECT_EQ(app->m_pauseMenu, 1);
-  EXPECT_EQ(app->m_keyLock, 1);
-  EXPECT_EQ(app->m_menuIntro, -32);
+  EXPECT_EQ(Values(app->m_paused, app->m_pauseMenu, app->m_keyLock, app->m_menuIntro),
+            Values(1, 1, 1, -32));
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // X display.
 #include <stb/stb_image_write.h>
 
+#include <array>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "tests/game/shell/shell_fixture.h"
@@ -52,6 +52,12 @@ class ReplayPixelsTest : public ShellTest {
     device->ReadPixels(pixel, x, y, 1, 1, 0, 1);
     return static_cast<unsigned int>(pixel[0]) & 0xFFFFFF;
   }
+  // Each {x, y, rgb} as the window shows it.
+  void Expect(std::initializer_list<std::array<int, 3>> pixels) {
+    for (const auto& p : pixels) {
+      EXPECT_EQ(Rgb(p[0], p[1]), static_cast<unsigned int>(p[2])) << p[0] << "," << p[1];
+    }
+  }
   // Each channel within 2 of the expectation (blending rounds alpha to 8 bits).
   static bool Near(unsigned int rgb, unsigned int want) {
     for (int shift = 0; shift < 24; shift += 8) {
@@ -60,20 +66,17 @@ class ReplayPixelsTest : public ShellTest {
     }
     return true;
   }
-  // A solid w x h picture with a centred handle in image slot `slot`.
-  void SolidImage(int slot, int w, int h, unsigned char r, unsigned char g, unsigned char b) {
+  // A solid yellow w x h picture with a centred handle in image slot `slot`.
+  void SolidImage(int slot, int w, int h) {
     unsigned char* bytes = static_cast<unsigned char*>(std::malloc(w * h * 4));
-    for (int i = 0; i < w * h; ++i) {
-      unsigned char px[4] = {r, g, b, 255};
-      std::memcpy(bytes + 4 * i, px, 4);
-    }
+    for (int i = 0; i < w * h * 4; ++i) bytes[i] = i % 4 == 2 ? 0 : 255;
     gxtkSurface* surface = new gxtkSurface;
     surface->SetData(bytes, w, h, 4);
     gc_assign(app->m_images[slot], (new c_Image)->m_new()->p_Init(surface, 1, 1));
   }
 };
 
-TEST_F(ReplayPixelsTest, ShapesLandWhereTheirRecordsSay) {
+TEST_F(ReplayPixelsTest, ShapesLandWhereTheirRecordsSayAndAdditiveRecordsAdd) {
   Frame();
   EXPECT_EQ(Rgb(320, 240), 0x0000FFu);  // nothing but the clear rectangle
   app->p_SetCol(255, 0, 0, 1);
@@ -82,46 +85,36 @@ TEST_F(ReplayPixelsTest, ShapesLandWhereTheirRecordsSay) {
   app->p_SetCol(0, 255, 0, 1);
   app->p_Oval(100, 100, 10, 20);
   Frame();
-  EXPECT_EQ(Rgb(11, 11), 0xFF0000u);
-  EXPECT_EQ(Rgb(28, 28), 0xFF0000u);
-  EXPECT_EQ(Rgb(31, 31), 0x0000FFu);
-  EXPECT_EQ(Rgb(100, 82), 0x00FF00u);  // inside the box (90, 80)-(110, 120) ...
-  EXPECT_EQ(Rgb(100, 118), 0x00FF00u);
-  EXPECT_EQ(Rgb(91, 81), 0x0000FFu);  // ... but outside the ellipse in its corner
-  EXPECT_EQ(Rgb(112, 100), 0x0000FFu);
-}
+  // Inside the oval's box (90, 80)-(110, 120), but outside the ellipse in its corner.
+  Expect({{11, 11, 0xFF0000}, {28, 28, 0xFF0000}, {31, 31, 0x0000FF}, {100, 82, 0x00FF00},
+          {100, 118, 0x00FF00}, {91, 81, 0x0000FF}, {112, 100, 0x0000FF}});
 
-TEST_F(ReplayPixelsTest, AdditiveRecordsAddAndEmptySlotsDrawNothing) {
+  app->p_CLS2D(0, 0, 255, 1);
   app->p_SetCol(100, 0, 0, 1);
   app->p_Rect(0, 0, 100, 100);
   app->p_SetCol(0, 100, 0, 1);
   app->p_Rect(0, 0, 50, 100);
   app->m_blend = 3;
   app->p_Rect(50, 0, 50, 100);
-  app->p_DrawImg(7, 20, 20, 0);
+  app->p_DrawImg(7, 20, 20, 0);  // an empty slot draws nothing
   Frame();
-  EXPECT_EQ(Rgb(25, 50), 0x006400u);
-  EXPECT_EQ(Rgb(75, 50), 0x646400u);
-  EXPECT_EQ(Rgb(20, 20), 0x006400u);
+  Expect({{25, 50, 0x006400}, {75, 50, 0x646400}, {20, 20, 0x006400}});
 }
 
 TEST_F(ReplayPixelsTest, ImagesTurnAndScaleAboutTheirHandle) {
-  SolidImage(5, 8, 4, 255, 255, 0);
+  SolidImage(5, 8, 4);
   app->m_imageScale = 1;
   app->p_SetSize(2);
   app->p_DrawImg(5, 100, 100, 0);  // 16 x 8 around (100, 100)
   app->p_SetRot(90);
   app->p_DrawImg(5, 200, 100, 0);  // turned: 8 x 16
   Frame();
-  EXPECT_EQ(Rgb(106, 100), 0xFFFF00u);
-  EXPECT_EQ(Rgb(100, 106), 0x0000FFu);
-  EXPECT_EQ(Rgb(200, 106), 0xFFFF00u);
-  EXPECT_EQ(Rgb(206, 100), 0x0000FFu);
+  Expect({{106, 100, 0xFFFF00}, {100, 106, 0x0000FF}, {200, 106, 0xFFFF00}, {206, 100, 0x0000FF}});
 }
 
 TEST_F(ReplayPixelsTest, A1280x960WindowDoublesEverything) {
   OpenWindow(1280, 960);
-  SolidImage(5, 8, 8, 255, 255, 0);
+  SolidImage(5, 8, 8);
   app->m_imageScale = 0.5f;  // the artwork of this size is loaded at twice the resolution
   app->p_SetCol(255, 0, 0, 1);
   app->p_Rect(10, 10, 20, 20);
@@ -129,13 +122,9 @@ TEST_F(ReplayPixelsTest, A1280x960WindowDoublesEverything) {
   app->p_DrawImg(5, 100, 100, 0);
   Frame();
   EXPECT_FLOAT_EQ(kx_Skarblit_jscrw, 640);
-  EXPECT_EQ(Rgb(21, 21), 0xFF0000u);
-  EXPECT_EQ(Rgb(58, 58), 0xFF0000u);
-  EXPECT_EQ(Rgb(62, 62), 0x0000FFu);
   // Eight pixels of the doubled artwork cover four virtual units, eight window pixels.
-  EXPECT_EQ(Rgb(197, 197), 0xFFFF00u);
-  EXPECT_EQ(Rgb(203, 203), 0xFFFF00u);
-  EXPECT_EQ(Rgb(205, 205), 0x0000FFu);
+  Expect({{21, 21, 0xFF0000}, {58, 58, 0xFF0000}, {62, 62, 0x0000FF}, {197, 197, 0xFFFF00},
+          {203, 203, 0xFFFF00}, {205, 205, 0x0000FF}});
 }
 
 // The loading screen as the window shows it; the picture is kept in the build tree to look at.

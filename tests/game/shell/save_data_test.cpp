@@ -15,10 +15,15 @@ std::string StateOf(std::initializer_list<std::pair<int, long long>> values, int
   return s;
 }
 
+bool Printed(const std::string& out, const char* line) {
+  return out.find(line) != std::string::npos;
+}
+
 class SaveDataTest : public ShellTest {
  protected:
-  // Creates the game with the given state string and returns what p_Load printed.
+  // Creates a fresh game with the given state string and returns what p_Load printed.
   std::string CreateWith(const std::string& state) {
+    kx_app__app = nullptr;
     host->stored = String::FromUtf8(state);
     testing::internal::CaptureStdout();
     Create();
@@ -31,77 +36,56 @@ class SaveDataTest : public ShellTest {
 };
 
 TEST_F(SaveDataTest, FirstStartSavesCorrectedDefaultsAndDefaultsRoundTrip) {
-  std::string out = CreateWith("");
-  EXPECT_EQ(out, "");
+  EXPECT_EQ(CreateWith(""), "");
   // Slots 10 and 11 become 64, 12 becomes 10, 14 becomes 1: CS = 5 + 640 + 704 + 120 + 14.
   EXPECT_EQ(Saved(), StateOf({{5, 1}, {10, 64}, {11, 64}, {12, 10}, {14, 1}, {25, 1483}}));
   EXPECT_EQ(kx_Skarblit_overscan, 0.0f);
-
-  kx_app__app = nullptr;
-  out = CreateWith(StateOf({{5, 1}, {25, 5}}));
-  EXPECT_EQ(out,
+  EXPECT_EQ(CreateWith(StateOf({{5, 1}, {25, 5}})),
             "Settings Loaded\nBadges Loaded\nHighscore 0 Loaded\nHighscore 1 Loaded\n"
             "Highscore 2 Loaded\n");
 }
 
-TEST_F(SaveDataTest, DamagedSettingsFallBackAloneWhileBadgesAndScoresLoad) {
+TEST_F(SaveDataTest, EachDamagedBlockFallsBackAlone) {
   std::string out = CreateWith(StateOf({{3, 7}, {5, 2}, {25, 10}, {26, 6}, {34, 6},
                                         {35, 500}, {36, 400}, {55, 4 * 500 + 3 * 400}}));
-  EXPECT_NE(out.find("Settings Checksum Invalid\n"), std::string::npos);
-  EXPECT_NE(out.find("Badges Loaded\n"), std::string::npos);
-  EXPECT_NE(out.find("Highscore 0 Loaded\n"), std::string::npos);
-  EXPECT_EQ(app->m_settings[3], 0);
-  EXPECT_EQ(app->m_settings[5], 1);
-  EXPECT_EQ(app->m_settings[10], 64);
+  EXPECT_TRUE(Printed(out, "Settings Checksum Invalid\nBadges Loaded\nHighscore 0 Loaded\n"));
+  EXPECT_EQ(std::vector<int>({app->m_settings[3], app->m_settings[5], app->m_settings[10]}),
+            std::vector<int>({0, 1, 64}));
   EXPECT_TRUE(app->m_badges[1] && app->m_badges[2] && !app->m_badges[0]);
   EXPECT_EQ(app->m_highScores[0], 500);
   EXPECT_EQ(app->m_highScores[30], 400);
+
+  out = CreateWith(StateOf({{5, 1}, {25, 5}, {35, 900}, {55, 3600}, {56, 800}, {76, 4 * 800 + 1}}));
+  EXPECT_TRUE(Printed(out, "Highscore 0 Loaded\nHighscore 1 Checksum Invalid\nHighscore 2 Loaded"));
+  EXPECT_EQ(app->m_highScores[0], 900);
+  EXPECT_EQ(app->m_highScores[10], 0);
 }
 
 TEST_F(SaveDataTest, SlotZeroHasNoWeightAndSmallSettingsAreCorrected) {
-  std::string out = CreateWith(StateOf({{0, 99}, {5, 2}, {10, 100}, {12, 8}, {25, 1106}}));
-  EXPECT_NE(out.find("Settings Loaded"), std::string::npos);
-  EXPECT_EQ(app->m_settings[0], 99);
-  EXPECT_EQ(app->m_settings[10], 100);
-  EXPECT_EQ(app->m_settings[12], 8);
-
-  kx_app__app = nullptr;
+  EXPECT_TRUE(Printed(CreateWith(StateOf({{0, 99}, {5, 2}, {10, 100}, {12, 8}, {25, 1106}})),
+                      "Settings Loaded"));
+  EXPECT_EQ(std::vector<int>({app->m_settings[0], app->m_settings[10], app->m_settings[12]}),
+            std::vector<int>({99, 100, 8}));
   CreateWith(StateOf({{12, 7}, {25, 84}}));
   EXPECT_EQ(app->m_settings[12], 10);
 }
 
 TEST_F(SaveDataTest, ShortStringsSkipWholeBlocksAndKeepTheirDefaults) {
   // Exactly 25 tokens: no settings block, but the corrections still apply.
-  std::string out = CreateWith(StateOf({{5, 3}}, 24) + "0");
-  EXPECT_EQ(out.find("Settings"), std::string::npos);
-  EXPECT_EQ(app->m_settings[5], 1);
-  EXPECT_EQ(app->m_settings[11], 64);
-  EXPECT_EQ(app->m_settings[14], 1);
+  EXPECT_FALSE(Printed(CreateWith(StateOf({{5, 3}}, 24) + "0"), "Settings"));
+  EXPECT_EQ(std::vector<int>({app->m_settings[5], app->m_settings[11], app->m_settings[14]}),
+            std::vector<int>({1, 64, 1}));
 
   // Cut inside group 1: group 0 loads, groups 1 and 2 keep their zeros and say nothing.
-  kx_app__app = nullptr;
   std::string full = StateOf({{5, 1}, {25, 5}, {35, 300}, {55, 1200}, {56, 256}, {57, 13}});
-  std::string cut = full.substr(0, full.find("|13|") + 4);
-  out = CreateWith(cut);
-  EXPECT_NE(out.find("Highscore 0 Loaded"), std::string::npos);
-  EXPECT_EQ(out.find("Highscore 1"), std::string::npos);
+  std::string out = CreateWith(full.substr(0, full.find("|13|") + 4));
+  EXPECT_TRUE(Printed(out, "Highscore 0 Loaded"));
+  EXPECT_FALSE(Printed(out, "Highscore 1"));
   EXPECT_EQ(app->m_highScores[0], 300);
   EXPECT_EQ(app->m_highScores[10], 0);
 
   // Tokens after the last group change nothing.
-  kx_app__app = nullptr;
-  out = CreateWith(StateOf({{5, 1}, {25, 5}}) + "17|x|");
-  EXPECT_EQ(out.find("Invalid"), std::string::npos);
-}
-
-TEST_F(SaveDataTest, DamagedScoreGroupFallsBackAlone) {
-  std::string out = CreateWith(StateOf({{5, 1}, {25, 5}, {35, 900}, {55, 3600}, {56, 800},
-                                        {76, 4 * 800 + 1}}));
-  EXPECT_NE(out.find("Highscore 0 Loaded"), std::string::npos);
-  EXPECT_NE(out.find("Highscore 1 Checksum Invalid"), std::string::npos);
-  EXPECT_NE(out.find("Highscore 2 Loaded"), std::string::npos);
-  EXPECT_EQ(app->m_highScores[0], 900);
-  EXPECT_EQ(app->m_highScores[10], 0);
+  EXPECT_FALSE(Printed(CreateWith(StateOf({{5, 1}, {25, 5}}) + "17|x|"), "Invalid"));
 }
 
 TEST_F(SaveDataTest, BadgeWordWithBitThirtyOneIsNegativeAndReadsBack) {
@@ -111,9 +95,7 @@ TEST_F(SaveDataTest, BadgeWordWithBitThirtyOneIsNegativeAndReadsBack) {
   Array<String> tokens = String::FromUtf8(saved).Split(String("|"));
   EXPECT_EQ(tokens[26].ToUtf8(), "-2147483648");  // badge word 0
   EXPECT_EQ(tokens[34].ToUtf8(), "-2147483648");  // badge checksum
-  kx_app__app = nullptr;
-  std::string out = CreateWith(saved);
-  EXPECT_NE(out.find("Badges Loaded"), std::string::npos);
+  EXPECT_TRUE(Printed(CreateWith(saved), "Badges Loaded"));
   EXPECT_TRUE(app->m_badges[31]);
   EXPECT_FALSE(app->m_badges[30]);
 }
@@ -125,7 +107,7 @@ TEST_F(SaveDataTest, RecordingScores) {
   app->p_LoadMenu();
   EXPECT_EQ(app->m_highScores[0], 500);
   EXPECT_EQ(app->m_highScores[30], 500);
-  EXPECT_NE(host->stored.ToUtf8().find("|500|500|0|0|"), std::string::npos);
+  EXPECT_TRUE(Printed(host->stored.ToUtf8(), "|500|500|0|0|"));
   EXPECT_EQ(host->stored.Split(String("|"))[55].ToInt(), 3500);
   app->m_difficulty = 2;
   app->p_LoadMenu();
@@ -136,14 +118,12 @@ TEST_F(SaveDataTest, RecordingScores) {
   app->m_difficulty = 3;
   app->m_score = 400;
   app->p_LoadMenu();
-  EXPECT_EQ(app->m_highScores[21], 400);
-  EXPECT_EQ(app->m_highScores[22], 400);
-  EXPECT_EQ(app->m_highScores[23], 300);
+  EXPECT_EQ(std::vector<int>({app->m_highScores[21], app->m_highScores[22], app->m_highScores[23]}),
+            std::vector<int>({400, 400, 300}));
   app->m_score = -400;
   app->p_LoadMenu();
-  EXPECT_EQ(app->m_highScores[29], -300);
-  EXPECT_EQ(app->m_highScores[50], -400);
-  EXPECT_EQ(app->m_highScores[51], 400);
+  EXPECT_EQ(std::vector<int>({app->m_highScores[29], app->m_highScores[50], app->m_highScores[51]}),
+            std::vector<int>({-300, -400, 400}));
 }
 
 }  // namespace

@@ -16,57 +16,19 @@
 #include "graphics/graphics.h"
 #include "host/glfwgame.h"
 #include "input/input.h"
+#include "tests/host/fake_glfw.h"
 
 namespace shelltest {
 
-class FakeGlfw : public glfw2::Api {
+// The host tests' scripted windowing library, on its 1280x1024 desktop, with a 640x480 window
+// and the clock at 0.
+class FakeGlfw : public kxtest::FakeGlfw {
  public:
-  int width = 640, height = 480;
-  int desktopWidth = 1920, desktopHeight = 1080;
-  double time = 0;
-  int opened = 0;
-  std::vector<std::vector<int>> opens;  // width, height, r, g, b, a, depth, stencil, mode
-
-  int Init() override { return 1; }
-  void Terminate() override {}
-  int OpenWindow(int w, int h, int r, int g, int b, int a, int d, int s, int mode) override {
-    opens.push_back({w, h, r, g, b, a, d, s, mode});
-    width = w;
-    height = h;
-    opened = 1;
-    return 1;
+  FakeGlfw() {
+    time = 0;
+    width = 640;
+    height = 480;
   }
-  void OpenWindowHint(int, int) override {}
-  void CloseWindow() override { opened = 0; }
-  void SetWindowTitle(const char*) override {}
-  void SetWindowPos(int, int) override {}
-  void GetWindowSize(int* w, int* h) override {
-    *w = width;
-    *h = height;
-  }
-  int GetWindowParam(int param) override { return param == glfw2::OPENED ? opened : 1; }
-  void SwapBuffers() override {}
-  void SwapInterval(int) override {}
-  void PollEvents() override {}
-  void WaitEvents() override {}
-  int GetKey(int) override { return 0; }
-  void GetMousePos(int* x, int* y) override { *x = *y = 0; }
-  void Enable(int) override {}
-  void Disable(int) override {}
-  void SetKeyCallback(glfw2::KeyFun) override {}
-  void SetCharCallback(glfw2::CharFun) override {}
-  void SetMouseButtonCallback(glfw2::MouseButtonFun) override {}
-  void SetMousePosCallback(glfw2::MousePosFun) override {}
-  void SetWindowCloseCallback(glfw2::WindowCloseFun) override {}
-  int GetJoystickParam(int, int) override { return 0; }
-  int GetJoystickPos(int, float*, int) override { return 0; }
-  int GetJoystickButtons(int, unsigned char*, int) override { return 0; }
-  int GetVideoModes(glfw2::VidMode*, int) override { return 0; }
-  void GetDesktopMode(glfw2::VidMode* mode) override {
-    *mode = glfw2::VidMode{desktopWidth, desktopHeight, 8, 8, 8};
-  }
-  double GetTime() override { return time; }
-  void Sleep(double) override {}
 };
 
 // Keeps the state in memory and can pretend asset files are missing.
@@ -85,7 +47,6 @@ class TestHost : public KxGlfwGame {
     return 0;
   }
   String LoadState() override { return stored; }
-  bool IsMissing(const String& path) const;
   unsigned char* LoadImageData(String path, int* w, int* h, int* d) override;
 };
 
@@ -95,64 +56,62 @@ struct DrawCall {
   float red, green, blue, alpha;
   int blend;
   float ix, iy, jx, jy, tx, ty;  // device matrix at the time of the call
-  int srcx, srcy;
 };
 
 class FakeGraphics : public gxtkGraphics {
  public:
   std::vector<DrawCall> calls;
-  float red = 0, green = 0, blue = 0, alpha = 0;
   int blend = 0;
-  float m[6] = {1, 0, 0, 1, 0, 0};
 
   void SetAlpha(float a) override { alpha = a; }
-  void SetColor(float r, float g, float b) override {
-    red = r;
-    green = g;
-    blue = b;
-  }
-  void SetBlend(int b) override { blend = b; }
+  void SetColor(float red, float green, float blue) override { r = red; g = green; b = blue; }
+  void SetBlend(int mode) override { blend = mode; }
   void SetScissor(int, int, int, int) override {}
-  void SetMatrix(float ix, float iy, float jx, float jy, float tx, float ty) override {
-    float v[6] = {ix, iy, jx, jy, tx, ty};
-    for (int i = 0; i < 6; ++i) m[i] = v[i];
+  void SetMatrix(float a, float b_, float c, float d, float e, float f) override {
+    ix = a; iy = b_; jx = c; jy = d; tx = e; ty = f;
   }
-  void DrawRect(float x, float y, float w, float h) override { Record('r', x, y, w, h, 0, 0); }
-  void DrawOval(float x, float y, float w, float h) override { Record('o', x, y, w, h, 0, 0); }
-  void DrawLine(float x1, float y1, float x2, float y2) override {
-    Record('l', x1, y1, x2, y2, 0, 0);
-  }
+  void DrawRect(float x, float y, float w, float h) override { Record('r', x, y, w, h); }
+  void DrawOval(float x, float y, float w, float h) override { Record('o', x, y, w, h); }
+  void DrawLine(float x1, float y1, float x2, float y2) override { Record('l', x1, y1, x2, y2); }
   void DrawSurface(gxtkSurface* s, float x, float y) override {
-    Record('s', x, y, static_cast<float>(s->width), static_cast<float>(s->height), 0, 0);
+    Record('s', x, y, static_cast<float>(s->width), static_cast<float>(s->height));
   }
-  void DrawSurface2(gxtkSurface*, float x, float y, int sx, int sy, int sw, int sh) override {
-    Record('s', x, y, static_cast<float>(sw), static_cast<float>(sh), sx, sy);
+  void DrawSurface2(gxtkSurface*, float x, float y, int, int, int sw, int sh) override {
+    Record('s', x, y, static_cast<float>(sw), static_cast<float>(sh));
   }
-  void Record(char kind, float x, float y, float w, float h, int sx, int sy) {
-    calls.push_back({kind, x, y, w, h, red, green, blue, alpha, blend, m[0], m[1], m[2], m[3],
-                     m[4], m[5], sx, sy});
+  void Record(char kind, float x, float y, float w, float h) {
+    calls.push_back({kind, x, y, w, h, r, g, b, alpha, blend, ix, iy, jx, jy, tx, ty});
   }
 };
 
-// Records the device calls as short strings ("stop 3", "play 3 96", "rate 3 1.5", "music ...").
+// Records the device calls as short strings ("stop 3 0", "play 3 96", "rate 3 1.5", "music ...").
 class FakeAudio : public gxtkAudio {
  public:
   std::vector<std::string> log;
 
   gxtkSample* LoadSample(String path) override;
-  int PlaySample(gxtkSample* sample, int channel, int flags) override;
-  int StopChannel(int channel) override;
-  int SetVolume(int channel, float volume) override;
-  int SetPan(int channel, float pan) override;
-  int SetRate(int channel, float rate) override;
+  int PlaySample(gxtkSample*, int channel, int flags) override {
+    return Log("play", channel, static_cast<float>(flags));
+  }
+  int StopChannel(int channel) override { return Log("stop", channel, 0); }
+  int SetVolume(int channel, float volume) override { return Log("volume", channel, volume); }
+  int SetPan(int channel, float pan) override { return Log("pan", channel, pan); }
+  int SetRate(int channel, float rate) override { return Log("rate", channel, rate); }
   int PlayMusic(String path, int flags) override;
-  int StopMusic() override;
-  int PauseMusic() override;
-  int ResumeMusic() override;
+  int StopMusic() override { return Log("stopmusic"); }
+  int PauseMusic() override { return Log("pausemusic"); }
+  int ResumeMusic() override { return Log("resumemusic"); }
   int Suspend() override { return 0; }
   int Resume() override { return 0; }
   // How many log entries start with the given text.
   int Count(const std::string& prefix) const;
+
+ private:
+  int Log(const std::string& entry) {
+    log.push_back(entry);
+    return 0;
+  }
+  int Log(const char* what, int channel, float value);
 };
 
 class ShellTest : public ::testing::Test {

@@ -34,27 +34,24 @@ TEST_F(SoundCuesTest, CuesCycleTheRingAndEmptySlotsStillTakeTheirTurn) {
 }
 
 TEST_F(SoundCuesTest, SoundModesGateEffectsAndTheTune) {
-  app->m_settings[5] = 3;  // music only
-  app->p_PlaySFX(5, 1);
-  EXPECT_TRUE(audio->log.empty());
-  EXPECT_EQ(app->m_sfxCursor, 0);
-  app->p_PlayTune(String("Playful"), 1);
-  EXPECT_EQ(audio->log, (std::vector<std::string>{"music vantor://data/sfx/Playful.ogg 1"}));
-  EXPECT_EQ(app->m_musicOn, 1);
-
-  app->m_settings[5] = 2;  // effects only: a new tune only stops the running one
-  audio->log.clear();
-  app->p_PlayTune(String("Playful"), 1);
-  EXPECT_EQ(audio->log, (std::vector<std::string>{"stopmusic"}));
-  EXPECT_EQ(app->m_musicOn, 0);
-  app->p_PlaySFX(5, 1);
-  EXPECT_EQ(audio->Count("play"), 1);
-
-  app->m_settings[5] = 0;
-  audio->log.clear();
-  app->p_PlaySFX(5, 1);
-  app->p_PlayTune(String("Playful"), 1);
-  EXPECT_TRUE(audio->log.empty());
+  // Music only; effects only, where a new tune only stops the running one; off. A silenced
+  // cue takes no turn on the ring.
+  struct Case {
+    int mode;
+    std::vector<std::string> tune;
+    int plays;
+  } cases[] = {
+      {3, {"music vantor://data/sfx/Playful.ogg 1"}, 0}, {2, {"stopmusic"}, 1}, {0, {}, 0}};
+  for (const Case& c : cases) {
+    app->m_settings[5] = c.mode;
+    audio->log.clear();
+    app->p_PlayTune(String("Playful"), 1);
+    EXPECT_EQ(audio->log, c.tune) << c.mode;
+    EXPECT_EQ(app->m_musicOn, c.mode == 3) << c.mode;
+    app->p_PlaySFX(5, 1);
+    EXPECT_EQ(audio->Count("play"), c.plays) << c.mode;
+    EXPECT_EQ(app->m_sfxCursor, c.mode == 3 ? 0 : 1) << c.mode;
+  }
 }
 
 TEST_F(SoundCuesTest, CueFileNamesHaveThreeDigits) {

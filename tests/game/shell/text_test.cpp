@@ -4,6 +4,8 @@
 namespace shelltest {
 namespace {
 
+using Glyphs = std::vector<std::vector<float>>;
+
 class TextTest : public ShellTest {
  protected:
   void SetUp() override {
@@ -14,81 +16,58 @@ class TextTest : public ShellTest {
     app->m_imageInfo[271] = 10;  // line height
     app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
   }
-  // (frame, x, y) of every glyph record.
-  std::vector<std::vector<float>> Glyphs() {
-    std::vector<std::vector<float>> g;
+  // (frame, x, y) of every glyph of `text` laid out at (100, 200); the list is emptied after
+  // (which also resets the pen's size and turn).
+  Glyphs Text(const char* text, float ax, float ay) {
+    app->p_Text(100, 200, String::FromUtf8(text), ax, ay, 0);
+    Glyphs g;
     for (const auto& r : Records()) g.push_back({r[6], r[1], r[2]});
+    app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
     return g;
   }
-  void Text(const char* text, float ax, float ay) {
-    app->p_Text(100, 200, String::FromUtf8(text), ax, ay, 0);
-  }
   void PointerAt(int x, int y) {
-    app->m_pointerCount = 1;
-    app->m_touchDown[0] = 1;
+    app->m_pointerCount = app->m_touchDown[0] = 1;
     app->m_touchX[0] = x;
     app->m_touchY[0] = y;
   }
 };
 
-TEST_F(TextTest, PrefixedSpaceAndAlignment) {
-  Text("", 1, 1);
-  EXPECT_EQ(app->m_drawCount, 0);
+TEST_F(TextTest, PrefixedSpaceAlignmentSpacingAndLineBreaks) {
+  EXPECT_EQ(Text("", 1, 1), Glyphs{});
   // One letter centred: the unseen space takes the first cell, so "A" sits half a cell right.
-  Text("A", 1, 1);
-  EXPECT_EQ(Glyphs(), (std::vector<std::vector<float>>{{33, 103.5f, 200}}));
-  app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
+  EXPECT_EQ(Text("A", 1, 1), (Glyphs{{33, 103.5f, 200}}));
   // Left and top: glyph centres half a line below y, one cell in from x.
-  Text("AB", 0, 0);
-  EXPECT_EQ(Glyphs(), (std::vector<std::vector<float>>{{33, 107, 205}, {34, 114, 205}}));
-  app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
+  EXPECT_EQ(Text("AB", 0, 0), (Glyphs{{33, 107, 205}, {34, 114, 205}}));
+  // w widens by 2, i narrows by 3.
+  EXPECT_EQ(Text("wiA", 0, 1), (Glyphs{{87, 107, 200}, {73, 116, 200}, {33, 120, 200}}));
+  // The second line starts one cell in from the line start, one line height down.
+  EXPECT_EQ(Text("AB\\nC", 0, 1), (Glyphs{{33, 107, 200}, {34, 114, 200}, {35, 107, 210}}));
+  // Centred text measures the backslash and the n (narrowed by 1) as ordinary characters.
+  EXPECT_FLOAT_EQ(Text("A\\nB", 1, 1)[0][1], 100 - (7 + 7 + 7 + 6) / 2.0f + 7);
   // Right and bottom, at double size: the last glyph's centre is on x.
   app->p_SetSize(2);
-  Text("AB", 2, 2);
-  EXPECT_EQ(Glyphs(), (std::vector<std::vector<float>>{{33, 86, 190}, {34, 100, 190}}));
-}
-
-TEST_F(TextTest, SpacingTableAndLineBreak) {
-  // w widens by 2, i narrows by 3, n by 1.
-  Text("wiA", 0, 1);
-  EXPECT_EQ(Glyphs(), (std::vector<std::vector<float>>{{87, 107, 200}, {73, 116, 200},
-                                                       {33, 120, 200}}));
-  app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
-  // The second line starts one cell in from the line start, one line height down.
-  Text("AB\\nC", 0, 1);
-  EXPECT_EQ(Glyphs(), (std::vector<std::vector<float>>{{33, 107, 200}, {34, 114, 200},
-                                                       {35, 107, 210}}));
-  app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
-  // Centred text measures the backslash and the n as ordinary characters (7 + 6).
-  Text("A\\nB", 1, 1);
-  int width = 7 + 7 + 7 + 6;
-  EXPECT_FLOAT_EQ(Records()[0][1], 100 - width / 2.0f + 7);
+  EXPECT_EQ(Text("AB", 2, 2), (Glyphs{{33, 86, 190}, {34, 100, 190}}));
 }
 
 TEST_F(TextTest, EscapesPickKeyboardOrPadPictures) {
   // Any other letter stands for its own code; shifted to 136 it has no frame.
   app->m_inputStyle = 0;
-  Text("\xC2\xACJ\xC2\xACx", 0, 1);
-  app->m_inputStyle = 1;
-  Text("\xC2\xACU", 0, 1);
-  auto g = Glyphs();
-  ASSERT_EQ(g.size(), 2u);
+  Glyphs g = Text("\xC2\xACJ\xC2\xACx", 0, 1);
+  ASSERT_EQ(g.size(), 1u);
   EXPECT_EQ(g[0][0], 112);
-  EXPECT_EQ(g[1][0], 100);
-  // The pad picture U is 6 wider than a cell: the next glyph would start 13 further on.
-  app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
-  Text("\xC2\xACUA", 0, 1);
-  EXPECT_EQ(Glyphs()[1][1], 107 + 13);
+  app->m_inputStyle = 1;
+  // The pad picture U is 6 wider than a cell: the next glyph starts 13 further on.
+  g = Text("\xC2\xACUA", 0, 1);
+  ASSERT_EQ(g.size(), 2u);
+  EXPECT_EQ(g[0][0], 100);
+  EXPECT_EQ(g[1][1], 107 + 13);
   // A lone escape at the end draws nothing and reads nothing past the text.
-  app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
-  Text("\xC2\xAC", 0, 1);
-  EXPECT_EQ(app->m_drawCount, 0);
+  EXPECT_EQ(Text("\xC2\xAC", 0, 1), Glyphs{});
 }
 
 TEST_F(TextTest, RotatedTextRunsAlongItsBaseline) {
   app->p_SetRot(90);
-  Text("AB", 0, 1);
-  auto g = Glyphs();
+  Glyphs g = Text("AB", 0, 1);
   EXPECT_NEAR(g[0][1], 100, 1e-4);
   EXPECT_NEAR(g[0][2], 207, 1e-4);
   EXPECT_NEAR(g[1][2], 214, 1e-4);
@@ -110,8 +89,7 @@ TEST_F(TextTest, HitTests) {
   PointerAt(4, 4);
   EXPECT_EQ(app->p_Touch(10, 10, 20, 20), 0);
 
-  app->m_imageInfo[97 * 3] = 32;
-  app->m_imageInfo[97 * 3 + 1] = 32;
+  app->m_imageInfo[97 * 3] = app->m_imageInfo[97 * 3 + 1] = 32;
   app->m_imageScale = 0.5f;
   app->p_SetSize(2);
   PointerAt(115, 100);
@@ -125,19 +103,19 @@ TEST_F(TextTest, HitTests) {
   app->m_pointerCount = 0;
   EXPECT_EQ(app->p_Button(97, 100, 100, 0), 0);
   EXPECT_EQ(app->p_Button0(97, 100, 100, 0), 0);
+  // Any held touch hits a button; only the first touch hits Button0.
   app->m_pointerCount = 1;
   app->m_touchDown[0] = 0;
   app->m_touchDown[3] = 1;
-  app->m_touchX[3] = 100;
-  app->m_touchY[3] = 100;
+  app->m_touchX[3] = app->m_touchY[3] = 100;
   EXPECT_EQ(app->p_Button0(97, 100, 100, 0), 0);
   EXPECT_EQ(app->p_Button(97, 100, 100, 0), 1);
 
   PointerAt(50, 50);
-  EXPECT_EQ(app->p_MouseIn(40, 40, 10, 11), 0);
-  EXPECT_EQ(app->p_MouseIn(40, 40, 11, 11), 1);
-  EXPECT_EQ(app->p_MouseIn_Centered(45, 45, 12, 12), 1);
-  EXPECT_EQ(app->p_MouseIn_Centered(44, 45, 12, 12), 0);
+  EXPECT_EQ(std::vector<int>({app->p_MouseIn(40, 40, 10, 11), app->p_MouseIn(40, 40, 11, 11),
+                              app->p_MouseIn_Centered(45, 45, 12, 12),
+                              app->p_MouseIn_Centered(44, 45, 12, 12)}),
+            std::vector<int>({0, 1, 1, 0}));
   EXPECT_EQ(app->p_MouseIn_Radius(47, 46, 6, 8), 1);  // 3^2 + 4^2 <= 3^2 + 4^2
   EXPECT_EQ(app->p_MouseIn_Radius(47, 45, 6, 8), 0);
 }
