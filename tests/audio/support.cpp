@@ -27,7 +27,8 @@ std::string Riff(const std::string& chunks) {
 
 std::string FmtChunk(int code, int channels, int rate, int bits, const std::string& extra) {
   int block = channels * bits / 8;
-  return Chunk("fmt ", Le16(code) + Le16(channels) + Le32(rate) + Le32(rate * block) +
+  return Chunk("fmt ", Le16(code) + Le16(channels) + Le32(rate) +
+                           Le32(static_cast<uint32_t>(rate) * block) +
                            Le16(block) + Le16(bits) + extra);
 }
 
