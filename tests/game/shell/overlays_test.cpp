@@ -1,6 +1,7 @@
 // The overlays over menu and play: the options box, the pause menu, the credits box and the
 // badge notices, driven through the frame cycle with keys and the mouse as a player would.
 #include <algorithm>
+#include <cmath>
 
 #include "tests/game/shell/shell_fixture.h"
 
@@ -158,10 +159,19 @@ TEST_F(PauseTest, TheCogOpensTheOptionsBoxAndStandsStillWhileItIsOpen) {
   EXPECT_EQ(app->m_cogAngle, angle);
 }
 
-TEST_F(OverlayTest, TheCreditsFadeInOver30UpdatesAndTheRollNeverShowsTheLastLine) {
+TEST_F(OverlayTest, TheCreditsTileTheFrameFadeInOver30UpdatesAndNeverShowTheLastLine) {
   app->m_creditsOpen = 1;
   for (int i = 0; i < 31; ++i) Update();
   EXPECT_EQ(app->m_creditsSlide, 30);
+  // At 640x480 the tiles are c + 1 wide, c = 640 / 12, on 13 x 10 cells (n = 12, m = 9, both
+  // inclusive): one cell fewer leaves a gap at the right or bottom edge.
+  const float c = 640.0f / 12;
+  auto rects = Records();
+  EXPECT_EQ(std::count_if(rects.begin(), rects.end(),
+                          [&](const std::vector<float>& r) {
+                            return r[0] == -3717.0f && std::abs(r[4] - (c + 1)) < 0.01f;
+                          }),
+            13 * 10);
   for (int first = 0; first < 120; ++first) {
     app->m_rollFirst = first;
     Update();
