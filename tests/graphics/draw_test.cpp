@@ -73,6 +73,7 @@ TEST_F(DrawTest, DeepPushesGrowTheStackAndPopsRestoreTheMatrix) {
     kx_graphics_Translate(1, 2);
     kx_graphics_Scale(1.01f, 0.99f);
   }
+  EXPECT_EQ(ctx->m_matrixStack.Length(), 384);
   for (int i = 0; i < 40; ++i) kx_graphics_PopMatrix();
   EXPECT_EQ(Matrix(), before);
   kx_graphics_PopMatrix();  // unmatched: ignored
@@ -138,6 +139,22 @@ TEST_F(DrawTest, BatchesFlushWhenFullOrOnKindOrTextureButNotOnMatrixChanges) {
   d->EndRender();
   EXPECT_TRUE(gl.draws.empty()) << "clearing drops what was pending";
   EXPECT_EQ(Rgb(d, 320, 240), 0x0000FFu);
+}
+
+TEST_F(DrawTest, OvalSegmentsFollowTheSizeAndOnlyEqualOnesShareABatch) {
+  GlRecorder gl;
+  d->DrawOval(0, 0, 10, 10);
+  d->DrawOval(0, 0, 100, 60);
+  d->DrawOval(0, 0, 102, 61);  // 51 + 30 (half to even) = 81, down to a multiple of 4
+  d->DrawOval(0, 0, 3000, 3000);
+  d->SetMatrix(0, 2, -2, 0, 0, 0);  // a quarter turn at twice the size
+  d->DrawOval(0, 0, 100, 60);
+  d->EndRender();
+  std::vector<std::pair<int, int>> fans;  // (first vertex, vertices)
+  for (const gfxtest::DrawCall& call : gl.draws) fans.push_back({call.first, call.count});
+  const std::vector<std::pair<int, int>> want = {{0, 12}, {0, 80}, {80, 80}, {0, 1024}, {0, 160}};
+  EXPECT_EQ(fans, want);
+  EXPECT_EQ(gl.draws[0].mode, static_cast<GLenum>(GL_TRIANGLE_FAN));
 }
 
 TEST_F(DrawTest, PremultipliedAndAdditiveBlending) {

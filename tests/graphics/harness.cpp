@@ -21,11 +21,11 @@ GlRecorder::GlRecorder() {
   rec = this;
   KxGlApi& gl = kx_graphics_gl;
   gl.DrawArrays = [](GLenum mode, GLint first, GLsizei count) {
-    rec->draws.push_back({mode, count});
+    rec->draws.push_back({mode, first, count});
     Driver().DrawArrays(mode, first, count);
   };
   gl.DrawElements = [](GLenum mode, GLsizei count, GLenum type, const void* indices) {
-    rec->draws.push_back({mode, count});
+    rec->draws.push_back({mode, 0, count});
     Driver().DrawElements(mode, count, type, indices);
   };
   gl.GenTextures = [](GLsizei n, GLuint* names) {

@@ -23,6 +23,7 @@ gxtkGraphics* NewFrame();
 
 struct DrawCall {
   GLenum mode;
+  int first;  // first vertex of an array draw: 0 starts a new batch
   int count;  // vertices, or indices for the indexed quad draws
 };
 

@@ -109,6 +109,21 @@ TEST_F(PlayFrameTest, TouchesHurtUnlessShieldedAndTheLastKillsTheCraftAndTheTune
   }
 }
 
+TEST_F(PlayFrameTest, PostsDecayThroughTheirStages) {
+  // life before the frame -> body frame drawn
+  const int cases[][2] = {{600, 0}, {301, 3}, {75, 6}, {1, 7}};
+  for (const auto& c : cases) {
+    PlacePost(2, 500, 100, 600);
+    Post(2)[kPostLife] = static_cast<float>(c[0]);
+    app->p_Game();
+    bool drawn = false;
+    for (const auto& r : Records()) {
+      if (r[0] == 1 && r[1] == 500 && r[2] == 100 && r[6] != 8) drawn = r[6] == c[1];
+    }
+    EXPECT_TRUE(drawn) << "life " << c[0];
+  }
+}
+
 TEST_F(PlayFrameTest, APostBoltsTheCraftOnlyInsideItsRingAndVanishesWhenSpent) {
   float* post = PlacePost(0, 320, 237, 500);  // 3 units: too close
   app->p_Game();

@@ -213,6 +213,7 @@ TEST_F(OverlayTest, ABadgeNoticeSlidesInRestsAndNamesTheBadge) {
   EXPECT_TRUE(Shows("TestBadge"));
   for (int t = 11; t <= 241; ++t) Update();
   EXPECT_EQ(app->m_noticeTime[0], 0);
+  EXPECT_EQ(app->p_BadgeName(0).ToUtf8(), "Test Badge");
   EXPECT_EQ(app->p_BadgeName(5).ToUtf8(), "");  // no such badge
 }
 
