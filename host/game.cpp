@@ -7,21 +7,44 @@ KxGame* KxGame::_game = nullptr;
 
 namespace {
 
-// Runs one delegate operation; a managed object thrown out of it is fatal, and the collector
-// takes its step afterwards either way.
-template <class Call>
-void Forward(KxGame* game, KxGameDelegate* delegate, Call call) {
-  if (delegate) {
-    try {
-      call(delegate);
-    } catch (Object* exception) {
-      game->Die(exception);
-    }
+// Counts a forwarded call for as long as it is under way, however it is left.
+struct CallDepth {
+  int& depth;
+  explicit CallDepth(int& d) : depth(d) {
+    ++depth;
+    ++kx_quit_catchers;
   }
-  game->gc_collect();
-}
+  ~CallDepth() {
+    --depth;
+    --kx_quit_catchers;
+  }
+};
 
 }  // namespace
+
+// Runs one delegate operation. A managed object thrown out of it is fatal. The quiet exit
+// unwinds to the outermost forwarded call, which ends the run instead of the process (the
+// outermost call may sit inside an event poll, which must not be unwound). Only the
+// outermost call takes a collector step: collection never runs while game code is on the
+// stack, as it would when a re-opened window releases held keys from inside an update.
+template <class Call>
+void KxGame::Forward(Call call) {
+  if (quitting) return;
+  bool outermost = forwarding == 0;
+  {
+    CallDepth depth(forwarding);
+    try {
+      if (delegate) call(delegate);
+    } catch (Object* exception) {
+      Die(exception);
+    } catch (KxQuit&) {
+      if (!outermost) throw;
+      quitting = true;
+      return;
+    }
+  }
+  if (outermost) gc_collect();
+}
 
 KxGame::KxGame() {}
 KxGame::~KxGame() {}
@@ -68,52 +91,52 @@ void KxGame::gc_collect() { gc_step(delegate); }
 void KxGame::StartGame() {
   if (started) return;
   started = true;
-  Forward(this, delegate, [](KxGameDelegate* d) { d->StartGame(); });
+  Forward([](KxGameDelegate* d) { d->StartGame(); });
 }
 
 void KxGame::SuspendGame() {
   if (!started || suspended) return;
   suspended = true;
-  Forward(this, delegate, [](KxGameDelegate* d) { d->SuspendGame(); });
+  Forward([](KxGameDelegate* d) { d->SuspendGame(); });
 }
 
 void KxGame::ResumeGame() {
   if (!started || !suspended) return;
   suspended = false;
-  Forward(this, delegate, [](KxGameDelegate* d) { d->ResumeGame(); });
+  Forward([](KxGameDelegate* d) { d->ResumeGame(); });
 }
 
 void KxGame::UpdateGame() {
   if (!started || suspended) return;
-  Forward(this, delegate, [](KxGameDelegate* d) { d->UpdateGame(); });
+  Forward([](KxGameDelegate* d) { d->UpdateGame(); });
 }
 
 void KxGame::RenderGame() {
   if (!started) return;
-  Forward(this, delegate, [](KxGameDelegate* d) { d->RenderGame(); });
+  Forward([](KxGameDelegate* d) { d->RenderGame(); });
 }
 
 void KxGame::KeyEvent(int event, int data) {
   if (!started) return;
-  Forward(this, delegate, [=](KxGameDelegate* d) { d->KeyEvent(event, data); });
+  Forward([=](KxGameDelegate* d) { d->KeyEvent(event, data); });
 }
 
 void KxGame::MouseEvent(int event, int data, float x, float y) {
   if (!started) return;
-  Forward(this, delegate, [=](KxGameDelegate* d) { d->MouseEvent(event, data, x, y); });
+  Forward([=](KxGameDelegate* d) { d->MouseEvent(event, data, x, y); });
 }
 
 void KxGame::TouchEvent(int event, int data, float x, float y) {
   if (!started) return;
-  Forward(this, delegate, [=](KxGameDelegate* d) { d->TouchEvent(event, data, x, y); });
+  Forward([=](KxGameDelegate* d) { d->TouchEvent(event, data, x, y); });
 }
 
 void KxGame::MotionEvent(int event, int data, float x, float y, float z) {
   if (!started) return;
-  Forward(this, delegate, [=](KxGameDelegate* d) { d->MotionEvent(event, data, x, y, z); });
+  Forward([=](KxGameDelegate* d) { d->MotionEvent(event, data, x, y, z); });
 }
 
 void KxGame::DiscardGraphics() {
   if (!started) return;
-  Forward(this, delegate, [](KxGameDelegate* d) { d->DiscardGraphics(); });
+  Forward([](KxGameDelegate* d) { d->DiscardGraphics(); });
 }

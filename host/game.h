@@ -103,6 +103,10 @@ class KxGame {
   virtual void MotionEvent(int event, int data, float x, float y, float z);
   virtual void DiscardGraphics();
 
+  // True once the quiet exit was asked for inside a forwarded call: the loop ends, nothing
+  // more reaches the delegate, and the entry shuts the windowing library down.
+  bool Quitting() const { return quitting; }
+
   static KxGame* _game;
 
  protected:
@@ -111,4 +115,11 @@ class KxGame {
   int updateRate = 0;
   bool started = false;
   bool suspended = false;
+  bool quitting = false;
+
+ private:
+  template <class Call>
+  void Forward(Call call);
+
+  int forwarding = 0;  // forwarded calls under way (a key released inside an update nests)
 };

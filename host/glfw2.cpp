@@ -231,7 +231,7 @@ class Glfw3 : public Api {
   void GetDesktopMode(VidMode* mode) override {
     GLFWmonitor* monitor = glfwGetPrimaryMonitor();
     const GLFWvidmode* current = monitor ? glfwGetVideoMode(monitor) : nullptr;
-    *mode = current ? From3(*current) : VidMode{0, 0, 0, 0, 0};
+    *mode = current ? From3(*current) : VidMode{0, 0, 0, 0, 0, 0};
   }
 
   double GetTime() override { return glfwGetTime(); }
@@ -256,7 +256,7 @@ class Glfw3 : public Api {
   }
 
   static VidMode From3(const GLFWvidmode& m) {
-    return VidMode{m.width, m.height, m.redBits, m.blueBits, m.greenBits};
+    return VidMode{m.width, m.height, m.redBits, m.blueBits, m.greenBits, m.refreshRate};
   }
 
   // 2.7's axis list: the axes, then two per hat; every odd-numbered axis negated so that

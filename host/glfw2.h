@@ -93,6 +93,7 @@ struct VidMode {
   int RedBits;
   int BlueBits;
   int GreenBits;
+  int RefreshRate = 0;  // Hz; 0 when the library does not know it
 };
 
 typedef void (*KeyFun)(int key, int action);

@@ -33,7 +33,7 @@ int KxGlfwGame::Millisecs() { return static_cast<int>(Glfw().GetTime() * 1000.0)
 void KxGlfwGame::Run() {
   SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
   StartGame();
-  while (Glfw().GetWindowParam(glfw2::OPENED)) {
+  while (!Quitting() && Glfw().GetWindowParam(glfw2::OPENED)) {
     RenderGame();
     Glfw().SwapBuffers();
     if (nextUpdate != 0.0) {
@@ -41,7 +41,7 @@ void KxGlfwGame::Run() {
       if (delay > 0) Glfw().Sleep(delay);
     }
     UpdateEvents();
-    if (suspended) continue;
+    if (Quitting() || suspended) continue;
     if (updateRate == 0) {
       UpdateGame();
       continue;
@@ -51,7 +51,7 @@ void KxGlfwGame::Run() {
     for (; updates < kMaxCatchUp; updates++) {
       UpdateGame();
       // A rate change inside the update restarted the schedule.
-      if (nextUpdate == 0.0) break;
+      if (Quitting() || nextUpdate == 0.0) break;
       nextUpdate += updatePeriod;
       if (nextUpdate > Glfw().GetTime()) break;
     }

@@ -13,6 +13,14 @@ glfw2::Api& Glfw() { return *glfw2::Current(); }
 // The most modes the windowing library is asked for.
 const int kMaxModes = 1024;
 
+// 60 Hz, except full screen at the desktop's own size, which asks for the desktop's own rate:
+// then the display keeps its mode (no switch, no blanking on a 120 or 144 Hz desktop) and
+// nothing is left to restore on the way out.
+int RefreshRateFor(const glfw2::VidMode& desktop, int width, int height, bool fullscreen) {
+  bool desktopSize = width == desktop.Width && height == desktop.Height;
+  return fullscreen && desktopSize && desktop.RefreshRate > 0 ? desktop.RefreshRate : 60;
+}
+
 }  // namespace
 
 void KxGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha,
@@ -25,7 +33,7 @@ void KxGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
   glfw2::VidMode desktop;
   Glfw().GetDesktopMode(&desktop);
   Glfw().CloseWindow();
-  Glfw().OpenWindowHint(glfw2::REFRESH_RATE, 60);
+  Glfw().OpenWindowHint(glfw2::REFRESH_RATE, RefreshRateFor(desktop, width, height, fullscreen));
   Glfw().OpenWindowHint(glfw2::WINDOW_NO_RESIZE, 0);
   Glfw().OpenWindow(width, height, red, green, blue, alpha, depth, stencil,
                     fullscreen ? glfw2::FULLSCREEN : glfw2::WINDOW);

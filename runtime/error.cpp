@@ -17,6 +17,7 @@ const char** kx_std_argv = nullptr;
 const char* dbg_info = nullptr;
 int dbg_suspend = 0;
 int dbg_stepmode = 0;
+int kx_quit_catchers = 0;
 
 namespace {
 
@@ -59,7 +60,10 @@ void kxPrint(const String& text) {
 void kxDebugLog(const String& text) { kxPrint(text); }
 
 void kxError(const String& message) {
-  if (message.Length() == 0) std::exit(0);
+  if (message.Length() == 0) {
+    if (kx_quit_catchers > 0) throw KxQuit();
+    std::exit(0);
+  }
   dbg_error(String::CString<char>(message));
 }
 

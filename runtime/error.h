@@ -16,6 +16,13 @@ void kxPrint(const String& text);
 void kxDebugLog(const String& text);
 // Fatal error report; an empty message is the quiet exit with status 0.
 [[noreturn]] void kxError(const String& message);
+
+// The quiet exit, thrown instead of ending the process while a host call that can catch it is
+// under way: the host then leaves its loop and shuts the windowing library down (giving the
+// desktop back its video mode) before the program ends with status 0.
+struct KxQuit {};
+// Host calls under way that catch KxQuit; 0 means the quiet exit ends the process at once.
+extern int kx_quit_catchers;
 void kxDebugStop();
 [[noreturn]] void dbg_error(const char* message);
 String dbg_stacktrace();

@@ -24,7 +24,7 @@ class FakeGlfw : public glfw2::Api {
   double time = 1.0;  // a real clock has always moved on from 0 by the first frame
   int sleeps = 0, polls = 0, waits = 0, swaps = 0;
   int closeAfterSwaps = -1;  // the window closes at this buffer swap
-  bool opened = false, active = true, keyRepeat = false;
+  bool opened = false, active = true, keyRepeat = false, terminated = false;
   int width = 0, height = 0, mode = 0, opens = 0, posX = -1, posY = -1, refreshHint = 0;
   std::string title;
   std::vector<std::string> calls;  // "close", "open", "swapinterval" in call order
@@ -40,7 +40,7 @@ class FakeGlfw : public glfw2::Api {
   glfw2::VidMode desktop = {1280, 1024, 8, 8, 8};
 
   int Init() override { return glfw2::kTrue; }
-  void Terminate() override {}
+  void Terminate() override { terminated = true, opened = false; }
   int OpenWindow(int w, int h, int, int, int, int, int, int, int m) override {
     calls.push_back("open");
     width = w, height = h, mode = m, opened = true, opens++;

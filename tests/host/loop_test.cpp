@@ -21,6 +21,7 @@ class Recorder : public KxGameDelegate {
  public:
   Log* log = nullptr;
   std::function<void()> onUpdate, onRender;
+  std::function<void(int, int)> onKey;
   int updates = 0;
 
   void StartGame() override { Put("start"); }
@@ -35,7 +36,10 @@ class Recorder : public KxGameDelegate {
     Put("render");
     if (onRender) onRender();
   }
-  void KeyEvent(int e, int d) override { Put("key", {e, d}); }
+  void KeyEvent(int e, int d) override {
+    Put("key", {e, d});
+    if (onKey) onKey(e, d);
+  }
   void MouseEvent(int e, int d, float x, float y) override { Put("mouse", {e, d, int(x), int(y)}); }
   void TouchEvent(int e, int d, float, float) override { Put("touch", {e, d}); }
   void MotionEvent(int e, int, float, float, float) override { Put("motion", {e}); }
@@ -130,9 +134,73 @@ TEST_F(HostTest, GuardedCallsRunOnlyInTheirStateAndStepTheCollectorAfterEach) {
                       "mouse 4 2 10 20", "gc", "touch 7 1", "gc", "motion 10", "gc", "discard",
                       "gc", "resume", "gc", "update", "gc"}));
 
+  // A key released from inside an update (a re-opened window does that) reaches the delegate,
+  // but the collector waits until the update is over.
+  log.clear();
+  delegate->onUpdate = [&] { host.KeyEvent(KxEventKeyUp, 65); };
+  host.UpdateGame();
+  EXPECT_EQ(log, (Log{"update", "key 2 65", "gc"}));
+
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   delegate->onUpdate = [] { throw new Object; };
   EXPECT_EXIT(host.UpdateGame(), ::testing::ExitedWithCode(255), "") << "managed exception";
+}
+
+TEST_F(HostTest, TheQuietExitEndsTheLoopWhereverItIsAskedFor) {
+  auto quit = [] { kxError(String()); };
+  // In an update, in a render, by the close button during the event poll, and from a key
+  // released inside an update: the call that asked is the last the delegate sees.
+  const struct {
+    const char* place;
+    const char* last;
+  } rows[] = {{"update", "update"}, {"render", "render"}, {"close", "key 1 432"},
+              {"nested", "key 2 65"}};
+  for (const auto& row : rows) {
+    std::string place = row.place;
+    TestHost quitter;
+    quitter.log = &log;
+    quitter.SetDelegate(delegate);
+    KxGame::_game = KxGlfwGame::_glfwGame = &quitter;
+    log.clear();
+    delegate->onUpdate = [&] {
+      if (place == "update") quit();
+      if (place == "nested") quitter.KeyEvent(KxEventKeyUp, 65);
+    };
+    delegate->onRender = [&] {
+      if (place == "render" && delegate->updates > 0) quit();
+    };
+    delegate->onKey = [&](int, int) {
+      if (place == "close" || place == "nested") quit();
+    };
+    fake.onEvents = [&] {
+      if (place == "close") fake.closeFun();
+    };
+    fake.closeAfterSwaps = fake.swaps + 20;  // a loop the quit did not end stops here
+    quitter.Run();
+    EXPECT_TRUE(quitter.Quitting()) << place;
+    EXPECT_GT(fake.closeAfterSwaps, fake.swaps) << place;
+    EXPECT_EQ(log.back(), row.last) << place;
+  }
+}
+
+}  // namespace
+
+// The program the entry runs in the test below: its application quits in the first update.
+class QuitAtOnce : public KxGameDelegate {
+  void UpdateGame() override { kxError(String()); }
+};
+void kxInit() {}
+int kxMain() {
+  KxGame::_game->SetDelegate(new QuitAtOnce);
+  return 0;
+}
+
+namespace {
+
+TEST_F(HostTest, AfterTheQuietExitTheEntryShutsTheLibraryDownAndEndsWithStatusZero) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto run = [&] { std::exit(KxVantorGame::Main(0, nullptr) == 0 && fake.terminated ? 7 : 1); };
+  EXPECT_EXIT(run(), ::testing::ExitedWithCode(7), "");
 }
 
 TEST_F(HostTest, LosingActivitySuspendsAndRegainingItResumesAtOnce) {
@@ -178,7 +246,7 @@ TEST_F(HostTest, KeysMouseAndCloseBecomeHostEvents) {
 }
 
 TEST_F(HostTest, WindowOpensCentredWithTitleAndReopeningReleasesHeldKeys) {
-  fake.desktop = {1281, 1025, 8, 8, 8};
+  fake.desktop = {1281, 1025, 8, 8, 8, 144};
   int seq = glfwGraphicsSeq;
   host.SetSwapInterval(-1);
   fake.closeAfterSwaps = 1;
@@ -203,6 +271,9 @@ TEST_F(HostTest, WindowOpensCentredWithTitleAndReopeningReleasesHeldKeys) {
   EXPECT_EQ(host.GetDisplayModes().Length(), 2);
   EXPECT_EQ(fake.title, "kept");
   EXPECT_EQ(host.GetDeviceHeight(), 600);
+  EXPECT_EQ(fake.refreshHint, 60);
+  host.SetDeviceWindow(1281, 1025, 1);
+  EXPECT_EQ(fake.refreshHint, 144) << "full screen at the desktop's size keeps its rate";
   host.SetDeviceWindow(640, 480, 2);
   EXPECT_EQ(fake.mode, glfw2::WINDOW);
   EXPECT_EQ(fake.title, "Skarblit");
