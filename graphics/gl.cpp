@@ -13,3 +13,27 @@ const KxGlApi& kx_graphics_DriverGl() {
 }
 
 KxGlApi kx_graphics_gl = kx_graphics_DriverGl();
+
+namespace {
+
+template <typename R, typename... A>
+R Nothing(A...) {
+  return R();
+}
+
+// Texture names that never repeat, so surfaces still tell their textures apart.
+void NameTextures(GLsizei n, GLuint* names) {
+  static GLuint next = 0;
+  for (GLsizei i = 0; i < n; ++i) names[i] = ++next;
+}
+
+}  // namespace
+
+const KxGlApi& kx_graphics_NullGl() {
+  static const KxGlApi null = {
+      Nothing, Nothing, Nothing,      Nothing, Nothing, Nothing, Nothing, Nothing, Nothing,
+      Nothing, Nothing, Nothing,      Nothing, Nothing, Nothing, Nothing, Nothing, NameTextures,
+      Nothing, Nothing, Nothing,      Nothing, Nothing, Nothing, Nothing,
+  };
+  return null;
+}

@@ -41,3 +41,6 @@ extern KxGlApi kx_graphics_gl;
 
 // The driver's own entry points, to restore the table or to forward to from a wrapper.
 const KxGlApi& kx_graphics_DriverGl();
+// Entry points that do nothing, for running the game where no picture is wanted (verifying a
+// replay): every draw is made and thrown away.
+const KxGlApi& kx_graphics_NullGl();

@@ -65,6 +65,12 @@ class KxGlfwGame : public KxGame {
   static KxGlfwGame* _glfwGame;
 
  protected:
+  // The two halves of SetGlfwWindow: key releases for every key held in the old window, and
+  // the new window with its hints, place, title and callbacks.
+  void ReleaseHeldKeys();
+  void OpenGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
+                      int stencil, bool fullscreen);
+
   double updatePeriod = 0.0;
   double nextUpdate = 0.0;
   int swapInterval = -1;

@@ -12,13 +12,16 @@ int kx_std_main(int argc, const char** argv) {
 }
 
 int KxVantorGame::Main(int argc, const char** argv) {
+  return Main2(new KxVantorGame, argc, argv);
+}
+
+int KxVantorGame::Main2(KxVantorGame* game, int argc, const char** argv) {
   glfw2::Api& glfw = *glfw2::Current();
   if (!glfw.Init()) {
     puts("glfwInit failed");
     fflush(stdout);
     exit(-1);
   }
-  KxVantorGame* game = new KxVantorGame;
   KxGame::_game = game;
   KxGlfwGame::_glfwGame = game;
   try {
@@ -29,5 +32,5 @@ int KxVantorGame::Main(int argc, const char** argv) {
   }
   if (game->Delegate()) game->Run();
   glfw.Terminate();
-  return 0;
+  return game->ExitStatus();
 }

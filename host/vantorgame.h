@@ -7,6 +7,11 @@ class KxVantorGame : public KxGlfwGame {
  public:
   // 0 after a normal end; -1 (as the exit status) when the windowing library cannot start.
   static int Main(int argc, const char** argv);
+  // The same with a host of the caller's choosing (one that records or replays the run); the
+  // result is then the host's ExitStatus().
+  static int Main2(KxVantorGame* game, int argc, const char** argv);
+  // What the run's end means for the process: 0 for a normal end.
+  virtual int ExitStatus() { return 0; }
 };
 
 // Every module's globals, runtime modules first; defined by the program.

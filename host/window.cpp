@@ -25,11 +25,20 @@ int RefreshRateFor(const glfw2::VidMode& desktop, int width, int height, bool fu
 
 void KxGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha,
                                int depth, int stencil, bool fullscreen) {
-  // The old window's release events would never arrive.
+  ReleaseHeldKeys();
+  OpenGlfwWindow(width, height, red, green, blue, alpha, depth, stencil, fullscreen);
+}
+
+// The old window's release events would never arrive.
+void KxGlfwGame::ReleaseHeldKeys() {
   for (int key = 0; key <= glfw2::KEY_LAST; key++) {
     int code = TransKey(key);
     if (code && Glfw().GetKey(key) == glfw2::kPress) KeyEvent(KxEventKeyUp, code);
   }
+}
+
+void KxGlfwGame::OpenGlfwWindow(int width, int height, int red, int green, int blue, int alpha,
+                                int depth, int stencil, bool fullscreen) {
   glfw2::VidMode desktop;
   Glfw().GetDesktopMode(&desktop);
   Glfw().CloseWindow();

@@ -40,3 +40,5 @@ float kx_math_Min2(float x, float y);
 // Sets every global above to its initial value and registers the managed ones as roots.
 // Called from kxInit after the runtime modules' globals.
 void kx_Skarblit_Init();
+// A fingerprint of the game after an update, for checking a replay against its recording.
+unsigned kx_Skarblit_Digest();

@@ -1,0 +1,105 @@
+// Replay files: a compact record of one run's conversation between the host and the game, so
+// that the run can be played back exactly. A file is a header (magic, format version, program
+// version, data checksum) followed by blocks; each block is a deflated run of entries with a
+// checksum of its own, written and flushed as play goes on, so a crash keeps everything up to
+// the last block. The final entry holds the state string the run ended with.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "runtime/runtime.h"
+
+// What an entry records. Calls are what the host forwarded to the game, in order; answers are
+// what the platform told the game during them; a digest follows every update.
+enum KxReplayKind {
+  KxReplayStart = 1,
+  KxReplaySuspend,
+  KxReplayResume,
+  KxReplayUpdate,
+  KxReplayRender,  // ints: milliseconds since the recording began
+  KxReplayKey,     // ints: event, data
+  KxReplayMouse,   // ints: event, data; floats: x, y
+  KxReplayTouch,   // ints: event, data; floats: x, y
+  KxReplayMotion,  // ints: event, data; floats: x, y, z
+  KxReplayDiscard,
+  KxReplayDigest,      // ints: a fingerprint of the game's state after the update
+  KxReplayMillisecs,   // ints: the clock
+  KxReplayDate,        // ints: the seven date fields
+  KxReplayJoystick,    // ints: port, present, button bits; floats: the six axes when present
+  KxReplayWidth,       // ints: the window's width
+  KxReplayHeight,      // ints: the window's height
+  KxReplayVideoModes,  // ints: width, height, red, green, blue per mode
+  KxReplayDesktop,     // ints: width, height, red, green, blue
+  KxReplayState,       // text: the stored state handed to the game at start
+  KxReplaySave,        // ints: a fingerprint of a state string the game stored
+  KxReplayWindow,      // ints: the window's width, height, bits, fullscreen as the game asked
+  KxReplayEnd,         // text: the state string the run ended with
+  KxReplayKindCount
+};
+
+struct KxReplayEntry {
+  int kind = 0;
+  std::vector<int> ints;
+  std::vector<float> floats;
+  String text;
+};
+
+// FNV-1a, 32 bits, continuing from `hash`.
+uint32_t kx_replay_Hash(const void* bytes, size_t length, uint32_t hash = 2166136261u);
+// A fingerprint of every file under `folder` (names, sizes and contents, in name order).
+uint64_t kx_replay_FolderChecksum(const std::string& folder);
+
+class KxReplayWriter {
+ public:
+  ~KxReplayWriter();
+  // Creates the file and writes its header; false when it cannot be created.
+  bool Open(const std::string& path, const std::string& programVersion, uint64_t dataChecksum);
+  bool IsOpen() const { return file_ != nullptr; }
+  void Put(const KxReplayEntry& entry);
+  // Writes the entries put since the last flush as one block and hands it to the disk.
+  void Flush();
+  // Ends the file with the final state string and closes it.
+  void Close(const String& finalState);
+  size_t Pending() const { return pending_.size(); }
+
+ private:
+  FILE* file_ = nullptr;
+  std::string pending_;
+  int lastMillisecs_ = 0;
+  int lastRender_ = 0;
+};
+
+class KxReplayReader {
+ public:
+  ~KxReplayReader();
+  // Opens the file and checks that this program and its data can play it; on failure Error()
+  // says why in one line.
+  bool Open(const std::string& path, const std::string& programVersion, uint64_t dataChecksum);
+  // The next entry without taking it; null at the end of the entries or on a fault.
+  const KxReplayEntry* Peek();
+  // Takes the next entry; false at the end of the entries or on a fault.
+  bool Next(KxReplayEntry* entry);
+  // True once the end entry has been read; its text is the final state.
+  bool Ended() const { return ended_; }
+  const String& FinalState() const { return finalState_; }
+  // Empty while the file is sound.
+  const std::string& Error() const { return error_; }
+
+ private:
+  bool Fail(const std::string& why);
+  bool ReadBlock();
+  bool Decode(KxReplayEntry* entry);
+
+  FILE* file_ = nullptr;
+  std::string block_;
+  size_t at_ = 0;
+  bool peeked_ = false;
+  KxReplayEntry next_;
+  bool ended_ = false;
+  String finalState_;
+  std::string error_;
+  int lastMillisecs_ = 0;
+  int lastRender_ = 0;
+};
