@@ -139,6 +139,17 @@ uint32_t kx_replay_Hash(const void* bytes, size_t length, uint32_t hash) {
   return hash;
 }
 
+uint32_t kx_replay_HashWords(const void* words, size_t count, uint32_t hash) {
+  const unsigned char* bytes = static_cast<const unsigned char*>(words);
+  uint32_t lane[4] = {hash, hash ^ 0x9E3779B9u, hash ^ 0x85EBCA6Bu, hash ^ 0xC2B2AE35u};
+  for (size_t i = 0; i < count; ++i) {
+    uint32_t word;
+    std::memcpy(&word, bytes + 4 * i, 4);
+    lane[i & 3] = (lane[i & 3] ^ word) * 0x01000193u;
+  }
+  return kx_replay_Hash(lane, sizeof lane, static_cast<uint32_t>(count));
+}
+
 uint64_t kx_replay_FolderChecksum(const std::string& folder) {
   namespace fs = std::filesystem;
   std::vector<fs::path> files;
