@@ -274,7 +274,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
 
   // Options box rows and actions; the cog is shared with the pause menu.
   int DrawCog(float x, float y, float topAngle);
-  bool OptionRow(int row, float x, float y, float w, float h, bool actionHeld);
+  bool OptionRow(int row, float x, float y, float w, float h, bool actionHeld, bool keysBlockTouch);
   void OptionActed();
   void CycleSoundMode();
   void CloseOptionBox();
