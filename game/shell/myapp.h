@@ -288,7 +288,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   void QuitFromPause();
   // Credits box pieces.
   void DrawCreditTile(int i, int j, int n, int m, float x, float y, float t);
-  void RollCredits(float W, float H, float e);
+  void RollCredits(float W, float H, float e, float a);
   void CreditPlaque(float x, float y, float t, float a, int innerR, int innerG, int innerB);
   void CreditNumbers(float x, float y, int top, int middle, int bottom);
   void DrawCreditPlaques(float ox, float oy, float c, int n, int m, float e, float t, float a);

@@ -189,6 +189,16 @@ TEST_F(OverlayTest, TheCreditsTileTheFrameFadeInOver30UpdatesAndNeverShowTheLast
                             return r[0] == -3717.0f && std::abs(r[4] - (c + 1)) < 0.01f;
                           }),
             13 * 10);
+  // Everything drawn fades with the box: no record above alpha s/30, and some at it.
+  for (int s : {1, 10, 20, 29}) {
+    app->m_creditsSlide = s;
+    app->m_drawCount = 0;
+    app->p_CreditBox();
+    float most = 0;
+    for (const auto& r : Records()) most = std::max(most, r[7]);
+    EXPECT_FLOAT_EQ(most, s / 30.0f) << s;
+  }
+  app->m_creditsSlide = 30;
   for (int first = 0; first < 120; ++first) {
     app->m_rollFirst = first;
     Update();
