@@ -117,7 +117,9 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   float m_steerY = 0;
   float m_keySteerX = 0;
   float m_keySteerY = 0;
-  int m_padAnchorX = 0;
+  // No anchor (x -1) until a pointer comes down, so the press that starts the first game
+  // anchors where it lands, as every later one does.
+  int m_padAnchorX = -1;
   int m_padAnchorY = 0;
   // Background colour: the target and the current colour easing toward it.
   float m_bgTargetRed = 0;
