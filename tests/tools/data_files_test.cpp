@@ -127,6 +127,19 @@ TEST(DataImages, DefaultFontIsOneRowOf96BorderedCells) {
   }
 }
 
+// The desktop icons: each exactly its size, clear in the corners, solid where the disc is.
+TEST(DataImages, IconsAreTheirSizeOnAClearBackground) {
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    std::string path = "dist/icons/skarblit-" + std::to_string(size) + ".png";
+    Pixels p = Load(path);
+    ASSERT_EQ(p.w, size) << path;
+    EXPECT_EQ(p.h, size) << path;
+    EXPECT_EQ(p.channels, 4) << path;
+    EXPECT_EQ(p.Alpha(0, 0) + p.Alpha(size - 1, size - 1), 0) << path;
+    EXPECT_EQ(p.Alpha(size / 2, size / 8), 255) << path;
+  }
+}
+
 // Per-letter spacing of the text layout: the room each glyph has beside the advance of 7.
 int Spacing(char c) {
   std::string wide2 = "wm", wide1 = "WM", thin3 = "ifl", thin1 = "jskrztn";
