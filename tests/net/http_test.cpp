@@ -1,6 +1,7 @@
 // HTTP exchanges against a scripted server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <thread>
@@ -170,14 +171,11 @@ TEST_F(HttpTest, SendingAgainMidExchangeDropsTheOldOneAndItsSocket) {
   EXPECT_EQ(request->p_Status(), 200);
   EXPECT_EQ(request->p_ResponseText().ToUtf8(), "h\xc3\xa9llo");
   ExpectFinishedOnceOnMain();
-  // The old receive ended on a buffer of its own.
-  bool oldEnded = false;
-  for (const auto& r : request->receives) {
-    if (r.first != old) continue;
-    oldEnded = true;
-    EXPECT_NE(r.second, request->m_rbuf);
-  }
-  EXPECT_TRUE(oldEnded);
+  // The old receive ended, on a buffer of its own.
+  auto ended = std::find_if(request->receives.begin(), request->receives.end(),
+                            [old](const auto& r) { return r.first == old; });
+  ASSERT_NE(ended, request->receives.end());
+  EXPECT_NE(ended->second, request->m_rbuf);
   close(mute);
 }
 
