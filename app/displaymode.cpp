@@ -10,7 +10,8 @@ c_DisplayMode* c_DisplayMode::m_new(int width, int height) {
   return this;
 }
 
-c_DisplayMode* c_DisplayMode::m_new2() { return this; }
+// The collector hands out recycled blocks as they were left, so both sides are set here.
+c_DisplayMode* c_DisplayMode::m_new2() { return m_new(0, 0); }
 
 // Keeps the first of each width and height in the host's order. The key is wide enough to
 // tell every pair apart.

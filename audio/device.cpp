@@ -144,71 +144,86 @@ bool gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, String path) {
   return true;
 }
 
+gxtkChannel* gxtkAudio::Channel(int channel) {
+  return channel >= 0 && channel < kChannels ? &channels[channel] : nullptr;
+}
+
 int gxtkAudio::PlaySample(gxtkSample* sample, int channel, int flags) {
+  gxtkChannel* chan = Channel(channel);
+  if (!chan) return -1;
   FlushDiscarded();
-  gxtkChannel& chan = channels[channel];
-  ALuint source = chan.AL_Source();
+  ALuint source = chan->AL_Source();
   if (!source) return -1;
   alSourceStop(source);
   alSourcei(source, AL_BUFFER, sample->buffer);
   alSourcei(source, AL_LOOPING, flags ? 1 : 0);
   alSourcePlay(source);
   // Through the barrier: a sound started after the device was marked must survive this cycle.
-  gc_assign(chan.sample, sample);
-  chan.flags = flags;
-  chan.state = 1;
+  gc_assign(chan->sample, sample);
+  chan->flags = flags;
+  chan->state = 1;
   return 0;
 }
 
 int gxtkAudio::StopChannel(int channel) {
-  gxtkChannel& chan = channels[channel];
-  if (chan.state != 0) {
-    alSourceStop(chan.source);
-    chan.state = 0;
+  gxtkChannel* chan = Channel(channel);
+  if (!chan) return -1;
+  if (chan->state != 0) {
+    alSourceStop(chan->source);
+    chan->state = 0;
   }
   return 0;
 }
 
 int gxtkAudio::PauseChannel(int channel) {
-  gxtkChannel& chan = channels[channel];
-  if (chan.state == 1) {
-    if (SourceState(chan.source) == AL_STOPPED) {
-      chan.state = 0;
+  gxtkChannel* chan = Channel(channel);
+  if (!chan) return -1;
+  if (chan->state == 1) {
+    if (SourceState(chan->source) == AL_STOPPED) {
+      chan->state = 0;
     } else {
-      alSourcePause(chan.source);
-      chan.state = 2;
+      alSourcePause(chan->source);
+      chan->state = 2;
     }
   }
   return 0;
 }
 
 int gxtkAudio::ResumeChannel(int channel) {
-  gxtkChannel& chan = channels[channel];
-  if (chan.state == 2) {
-    alSourcePlay(chan.source);
-    chan.state = 1;
+  gxtkChannel* chan = Channel(channel);
+  if (!chan) return -1;
+  if (chan->state == 2) {
+    alSourcePlay(chan->source);
+    chan->state = 1;
   }
   return 0;
 }
 
 int gxtkAudio::ChannelState(int channel) {
-  gxtkChannel& chan = channels[channel];
-  if (chan.state == 1 && SourceState(chan.source) == AL_STOPPED) chan.state = 0;
-  return chan.state;
+  gxtkChannel* chan = Channel(channel);
+  if (!chan) return -1;
+  if (chan->state == 1 && SourceState(chan->source) == AL_STOPPED) chan->state = 0;
+  return chan->state;
 }
 
 int gxtkAudio::SetVolume(int channel, float volume) {
-  alSourcef(channels[channel].AL_Source(), AL_GAIN, volume);
+  gxtkChannel* chan = Channel(channel);
+  if (!chan) return -1;
+  alSourcef(chan->AL_Source(), AL_GAIN, volume);
   return 0;
 }
 
 int gxtkAudio::SetPan(int channel, float pan) {
-  alSource3f(channels[channel].AL_Source(), AL_POSITION, std::sin(pan), 0.0f, -std::cos(pan));
+  gxtkChannel* chan = Channel(channel);
+  if (!chan) return -1;
+  alSource3f(chan->AL_Source(), AL_POSITION, std::sin(pan), 0.0f, -std::cos(pan));
   return 0;
 }
 
 int gxtkAudio::SetRate(int channel, float rate) {
-  alSourcef(channels[channel].AL_Source(), AL_PITCH, rate);
+  gxtkChannel* chan = Channel(channel);
+  if (!chan) return -1;
+  alSourcef(chan->AL_Source(), AL_PITCH, rate);
   return 0;
 }
 

@@ -69,4 +69,7 @@ class gxtkAudio : public Object {
 
   // Deletes the discarded buffers that no source holds any longer.
   void FlushDiscarded();
+  // The record of a channel number, or null outside 0..32: every channel operation then does
+  // nothing and returns -1.
+  gxtkChannel* Channel(int channel);
 };

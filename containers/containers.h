@@ -62,6 +62,15 @@ class c_Stack : public Object {
     return false;
   }
 
+  // Drops every element equal to `value`; the others keep their order.
+  void p_RemoveEach(const T& value) {
+    int kept = 0;
+    for (int i = 0; i < m_length; ++i) {
+      if (!p_Equals(m_data[i], value)) c_store(m_data[kept++], m_data[i]);
+    }
+    p_Length(kept);
+  }
+
   void mark() override { gc_mark_q(m_data); }
 
  private:

@@ -1,6 +1,9 @@
-// The program: the host's entry brings everything up and runs the loop; kxInit sets every
-// module's globals and kxMain creates the application.
+// The program: the command line is read first; then the host's entry brings everything up and
+// runs the loop; kxInit sets every module's globals and kxMain creates the application.
+#include <cstdio>
+
 #include "app/app.h"
+#include "game/shell/command_line.h"
 #include "game/shell/globals.h"
 #include "game/shell/myapp.h"
 #include "host/vantorgame.h"
@@ -22,5 +25,10 @@ int kxMain() {
 }
 
 int main(int argc, char** argv) {
+  CommandLine line = kx_cmdline_Parse(argc, argv);
+  if (line.status >= 0) {
+    fputs(line.text.c_str(), line.status == 0 ? stdout : stderr);
+    return line.status;
+  }
   return KxVantorGame::Main(argc, const_cast<const char**>(argv));
 }

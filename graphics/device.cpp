@@ -16,9 +16,11 @@ namespace {
 // Colour channel scaled and truncated; out-of-range products spill into the next byte.
 unsigned int ColorByte(float v) { return static_cast<unsigned int>(kx_graphics_TruncInt(v)); }
 
-// True when rows of `width` ints, `pitch` apart from `offset`, all lie inside the array.
+// True when rows of `width` ints, `pitch` apart from `offset`, all lie inside the array and
+// none overlaps the next. Overlapping rows would let a tiny array pass for any height, and the
+// transfer's buffer is width x height.
 bool RowsFit(Array<int> pixels, int width, int height, int offset, int pitch) {
-  if (width <= 0 || height <= 0 || offset < 0 || pitch < 0) return false;
+  if (width <= 0 || height <= 0 || offset < 0 || pitch < width) return false;
   long long last = offset + static_cast<long long>(height - 1) * pitch + width;
   return last <= pixels.Length();
 }

@@ -81,9 +81,9 @@ bool ReadWavFormat(FILE* stream, WavFormat* format) {
          Skip(stream, size - 16);
 }
 
-// The "data" chunk's bytes, or null when the stream holds fewer than the chunk claims (the
-// claim is checked first, so a corrupt size never turns into a huge allocation).
-unsigned char* ReadWavData(FILE* stream, uint32_t size) {
+// The next `size` bytes in a malloc'ed block, or null (the stream then at its end) when it holds
+// fewer: the claim is checked first, so a corrupt size never turns into a huge allocation.
+unsigned char* ReadBlock(FILE* stream, uint32_t size) {
   long remaining = RemainingBytes(stream);
   if (remaining < 0 || size > static_cast<unsigned long>(remaining)) {
     fseek(stream, 0, SEEK_END);
@@ -97,25 +97,29 @@ unsigned char* ReadWavData(FILE* stream, uint32_t size) {
   return data;
 }
 
-// Whether the Ogg pages from the read position run exactly to the end of the stream and the
-// last one ends the logical stream. The decoder reads past the end of a file cut inside its
-// audio as zeros and would hand back noise; this turns any cut into a failure instead.
-bool OggIsWhole(FILE* stream) {
+// The length of the Ogg pages from the read position through the first end-of-stream page, or
+// -1 when they break off before such a page has ended its last packet. The decoder reads past
+// the end of a file cut inside its audio as zeros and would hand back noise; this turns any cut
+// into a failure instead. Whatever follows the end of the stream (padding, or a tag a tool
+// appended) is no part of it.
+long OggLength(FILE* stream) {
   long start = ftell(stream);
   long size = RemainingBytes(stream);
-  bool whole = false;
+  long length = -1;
   unsigned char page[27 + 255];
-  for (long at = 0; start >= 0 && size >= 0 && at < size;) {
-    whole = false;
+  for (long at = 0; start >= 0 && size >= 0 && length < 0 && at < size;) {
     if (fseek(stream, start + at, SEEK_SET) != 0 || !ReadBytes(stream, page, 27) ||
         std::memcmp(page, "OggS", 4) != 0 || !ReadBytes(stream, page + 27, page[26])) {
       break;
     }
-    at += 27 + page[26];
-    for (int i = 0; i < page[26]; ++i) at += page[27 + i];
-    whole = at <= size && (page[5] & 4) != 0;
+    const int segments = page[26];
+    at += 27 + segments;
+    for (int i = 0; i < segments; ++i) at += page[27 + i];
+    // A last segment of 255 bytes would continue its packet on a page that never comes.
+    bool ends = (page[5] & 4) != 0 && (segments == 0 || page[27 + segments - 1] < 255);
+    if (ends && at <= size) length = at;
   }
-  return fseek(stream, start, SEEK_SET) == 0 && whole;
+  return fseek(stream, start, SEEK_SET) == 0 ? length : -1;
 }
 
 // The stream's second packet (the comment header), gathered across pages; empty when the pages
@@ -163,6 +167,35 @@ bool OggCommentsFit(FILE* stream) {
   return true;
 }
 
+// Every frame as interleaved 16-bit samples, `count` values in all; null when memory runs
+// out or the stream, though its headers parse, holds no audio.
+short* DecodeFrames(stb_vorbis* vorbis, int channels, int* count) {
+  const int room = channels * 4096;
+  int capacity = room;
+  *count = 0;
+  short* data = static_cast<short*>(malloc(capacity * sizeof(short)));
+  while (data) {
+    int frames =
+        stb_vorbis_get_frame_short_interleaved(vorbis, channels, data + *count, capacity - *count);
+    if (frames == 0) break;
+    *count += frames * channels;
+    if (capacity - *count < room) {
+      // A stream too long for the int counts the device takes fails as if memory ran out.
+      capacity = capacity <= INT_MAX / 2 ? capacity * 2 : 0;
+      short* grown =
+          capacity ? static_cast<short*>(realloc(data, capacity * sizeof(short))) : nullptr;
+      if (!grown) free(data);
+      data = grown;
+    }
+  }
+  if (data && *count > 0) {
+    short* shrunk = static_cast<short*>(realloc(data, *count * sizeof(short)));
+    return shrunk ? shrunk : data;
+  }
+  free(data);
+  return nullptr;
+}
+
 }  // namespace
 
 unsigned char* LoadWAV(FILE* stream, int* length, int* channels, int* bytesPerSample, int* rate) {
@@ -173,7 +206,7 @@ unsigned char* LoadWAV(FILE* stream, int* length, int* channels, int* bytesPerSa
     uint32_t size;
     if (!ReadBytes(stream, tag, 4) || !ReadU32(stream, &size)) return nullptr;
     if (std::memcmp(tag, "data", 4) == 0) {
-      unsigned char* data = ReadWavData(stream, size);
+      unsigned char* data = ReadBlock(stream, size);
       if (data) {
         *length = static_cast<int>(size / (format.channels * format.bytesPerSample));
         *channels = static_cast<int>(format.channels);
@@ -189,41 +222,23 @@ unsigned char* LoadWAV(FILE* stream, int* length, int* channels, int* bytesPerSa
 }
 
 unsigned char* LoadOGG(FILE* stream, int* length, int* channels, int* bytesPerSample, int* rate) {
-  if (!OggIsWhole(stream) || !OggCommentsFit(stream)) return nullptr;
+  long size = OggLength(stream);
+  if (size <= 0 || size > INT_MAX || !OggCommentsFit(stream)) return nullptr;
+  // The decoder is given exactly the stream's bytes, so nothing after its end can reach it.
+  unsigned char* ogg = ReadBlock(stream, static_cast<uint32_t>(size));
   int error = 0;
-  stb_vorbis* vorbis = stb_vorbis_open_file(stream, 0, &error, nullptr);
-  if (!vorbis) return nullptr;
-  stb_vorbis_info info = stb_vorbis_get_info(vorbis);
-  if (!RateFits(info.sample_rate)) {
-    stb_vorbis_close(vorbis);
-    return nullptr;
-  }
-  const int room = info.channels * 4096;
-  int capacity = room;
+  stb_vorbis* vorbis =
+      ogg ? stb_vorbis_open_memory(ogg, static_cast<int>(size), &error, nullptr) : nullptr;
+  stb_vorbis_info info = stb_vorbis_info();
   int count = 0;
-  short* data = static_cast<short*>(malloc(capacity * sizeof(short)));
-  while (data) {
-    int frames = stb_vorbis_get_frame_short_interleaved(vorbis, info.channels, data + count,
-                                                        capacity - count);
-    if (frames == 0) break;
-    count += frames * info.channels;
-    if (capacity - count < room) {
-      // A stream too long for the int counts the device takes fails as if memory ran out.
-      capacity = capacity <= INT_MAX / 2 ? capacity * 2 : 0;
-      short* grown =
-          capacity ? static_cast<short*>(realloc(data, capacity * sizeof(short))) : nullptr;
-      if (!grown) free(data);
-      data = grown;
-    }
+  short* data = nullptr;
+  if (vorbis) {
+    info = stb_vorbis_get_info(vorbis);
+    if (RateFits(info.sample_rate)) data = DecodeFrames(vorbis, info.channels, &count);
+    stb_vorbis_close(vorbis);
   }
-  stb_vorbis_close(vorbis);
-  // A stream whose headers parse but that holds no audio is as good as none.
-  if (!data || count == 0) {
-    free(data);
-    return nullptr;
-  }
-  short* shrunk = static_cast<short*>(realloc(data, count * sizeof(short)));
-  if (shrunk) data = shrunk;
+  free(ogg);
+  if (!data) return nullptr;
   *length = count / info.channels;
   *channels = info.channels;
   *bytesPerSample = 2;

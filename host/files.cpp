@@ -1,11 +1,12 @@
 // Files: the program's path scheme, opening files, whole-file readers and the state file.
 // Paths stay relative to the working directory; files are opened by the path's UTF-8 bytes.
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "host/data.h"
 #include "host/game.h"
@@ -16,15 +17,35 @@ const char kStateFile[] = "./.vantorstate";
 // The new state is written here first, so a failed write never touches the stored state.
 const char kStateTemp[] = "./.vantorstate.tmp";
 
-std::vector<unsigned char> ReadAll(FILE* stream) {
-  std::vector<unsigned char> bytes;
-  unsigned char block[4096];
-  size_t n;
-  do {
-    n = fread(block, 1, sizeof(block), stream);
-    bytes.insert(bytes.end(), block, block + n);
-  } while (n == sizeof(block));
-  return bytes;
+// Whether the stream is a file too large for the int length the callers take; such a file is
+// refused before a byte of it is read.
+bool TooLarge(FILE* stream) {
+  struct stat st;
+  return fstat(fileno(stream), &st) == 0 && st.st_size > INT_MAX;
+}
+
+// The whole stream in one malloc'ed block (never of size 0, so null always means failure), or
+// null when memory runs out or the stream holds more than INT_MAX bytes.
+unsigned char* ReadAll(FILE* stream, int* length) {
+  if (TooLarge(stream)) return nullptr;
+  const size_t limit = static_cast<size_t>(INT_MAX) + 1;
+  size_t capacity = 4096, used = 0;
+  unsigned char* data = static_cast<unsigned char*>(malloc(capacity));
+  while (data) {
+    used += fread(data + used, 1, capacity - used, stream);
+    if (used < capacity) {
+      *length = static_cast<int>(used);
+      return data;
+    }
+    // Full: grow, unless it already holds one byte more than an int can count.
+    if (capacity == limit) break;
+    capacity = std::min(capacity * 2, limit);
+    unsigned char* grown = static_cast<unsigned char*>(realloc(data, capacity));
+    if (!grown) break;
+    data = grown;
+  }
+  free(data);
+  return nullptr;
 }
 
 }  // namespace
@@ -42,11 +63,10 @@ FILE* KxGame::OpenFile(String path, String mode) {
 unsigned char* KxGame::LoadData(String path, int* plength) {
   FILE* stream = OpenFile(path, "rb");
   if (!stream) return nullptr;
-  std::vector<unsigned char> bytes = ReadAll(stream);
+  int length = 0;
+  unsigned char* data = ReadAll(stream, &length);
   fclose(stream);
-  unsigned char* data = static_cast<unsigned char*>(malloc(bytes.empty() ? 1 : bytes.size()));
-  if (!bytes.empty()) memcpy(data, bytes.data(), bytes.size());
-  int length = static_cast<int>(bytes.size());
+  if (!data) return nullptr;
   if (plength) *plength = length;
   gc_ext_malloced(length);
   return data;

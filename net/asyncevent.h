@@ -11,7 +11,7 @@ class c_IAsyncEventSource {
 
 typedef c_Stack<c_IAsyncEventSource*> c_Stack3;
 
-// Registered sources, in registration order; they are never removed.
+// Registered sources, in registration order.
 extern c_Stack3* kx_asyncevent__sources;
 // The source being updated, or null.
 extern c_IAsyncEventSource* kx_asyncevent__current;
@@ -20,5 +20,7 @@ extern c_IAsyncEventSource* kx_asyncevent__current;
 void kx_asyncevent_Init();
 // Registering a source twice is a fatal error.
 void kx_asyncevent_AddAsyncEventSource(c_IAsyncEventSource* source);
+// Takes a source off the list, for good; the source being updated may take itself off.
+void kx_asyncevent_RemoveAsyncEventSource(c_IAsyncEventSource* source);
 // Completes what every source has finished. A call from inside a completion does nothing.
 void kx_asyncevent_UpdateAsyncEvents();

@@ -155,6 +155,9 @@ String c_DataBuffer::p_PeekString(int address, int count, const String& encoding
   return kind == Encoding::Utf8 ? DecodeUtf8(m_bytes + address, n) : DecodeAscii(m_bytes + address, n);
 }
 
+// Positions before the block hold nothing, so the range starts at 0 at the earliest; that also
+// keeps the count from overflowing for addresses near the lower end of int.
 String c_DataBuffer::p_PeekString2(int address, const String& encoding) {
-  return p_PeekString(address, m_length - address, encoding);
+  int from = std::max(address, 0);
+  return p_PeekString(from, m_length - from, encoding);
 }

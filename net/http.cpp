@@ -4,9 +4,13 @@
 #include "net/http.h"
 
 c_HttpRequest* c_HttpRequest::m_new() {
+  NewBuffers();
+  return this;
+}
+
+void c_HttpRequest::NewBuffers() {
   gc_assign(m_wbuf, (new c_DataBuffer)->m_new(kHeadBytes));
   gc_assign(m_rbuf, (new c_DataBuffer)->m_new(kReceiveBytes));
-  return this;
 }
 
 c_HttpRequest* c_HttpRequest::m_new2(const String& req, const String& url,
@@ -32,6 +36,13 @@ void c_HttpRequest::p_Open(const String& req, const String& url, c_IOnHttpReques
 }
 
 void c_HttpRequest::p_Send() {
+  if (m_socket) {
+    // The old socket's late completions no longer match m_socket and are dropped. Its workers
+    // may still be inside a call on the buffers, so those stay theirs and this exchange gets
+    // its own.
+    m_socket->p_Close();
+    if (!m_socket->p_Drained()) NewBuffers();
+  }
   gc_assign(m_socket, (new c_Socket)->m_new(String("stream")));
   m_socket->p_ConnectAsync(m_url->p_Domain(), m_url->p_Port(), this);
 }
@@ -54,7 +65,11 @@ void c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket* source) {
   m_lines->p_Push(String());
   int length = m_wbuf->p_PokeString(0, m_lines->p_Join(String("\r\n")), String("ascii"));
   m_lines->p_Clear();
-  if (length > kHeadBytes) length = kHeadBytes;
+  // A head cut to the buffer would lack its blank line, and the server would wait for it.
+  if (length > kHeadBytes) {
+    Finish();
+    return;
+  }
   if (m_socket->p_IsConnected()) m_socket->p_SendAsync(m_wbuf, 0, length, this);
   KeepAndReceive(0, 0);
 }

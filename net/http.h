@@ -1,5 +1,6 @@
 // An HTTP/1.0 client: one request at a time over an asynchronous socket. The listener is called
-// exactly once per exchange, on the main thread, however the exchange ended.
+// exactly once per exchange, on the main thread, however the exchange ended; an exchange that a
+// new p_Send replaces before it ended is dropped without a call.
 #pragma once
 #include "net/socket.h"
 #include "net/url.h"
@@ -40,6 +41,7 @@ class c_HttpRequest : public Object,
   c_HttpRequest* m_new();
   c_HttpRequest* m_new2(const String& req, const String& url, c_IOnHttpRequestComplete* listener);
   void p_Open(const String& req, const String& url, c_IOnHttpRequestComplete* listener);
+  // Closes the exchange still under way, if any, and starts a new one.
   void p_Send();
   // Sends `data` encoded as the body, with Content-Type (when given) and Content-Length lines.
   void p_Send2(const String& data, const String& mimeType, const String& encoding);
@@ -61,4 +63,5 @@ class c_HttpRequest : public Object,
   // Moves the unconsumed bytes [from, end) to the buffer's start and receives behind them.
   void KeepAndReceive(int from, int end);
   void Finish();
+  void NewBuffers();
 };

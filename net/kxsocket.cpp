@@ -9,21 +9,22 @@
 #include <cerrno>
 #include <string>
 
-void setsockaddr(KxSocketAddress* address, const String& host, int port) {
+bool setsockaddr(KxSocketAddress* address, const String& host, int port) {
   address->m_addr = sockaddr_in{};
   address->m_addr.sin_family = AF_INET;
   address->m_addr.sin_port = htons(static_cast<uint16_t>(port));
   address->m_addr.sin_addr.s_addr = htonl(INADDR_ANY);
-  if (host.Length() == 0 || host.Length() >= 1024) return;
+  if (port < 0 || port > 65535 || host.Length() == 0 || host.Length() >= 1024) return false;
   std::string name;
   for (int i = 0; i < host.Length(); ++i) name += static_cast<char>(host[i]);
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
-  if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || !found) return;
+  if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
   address->m_addr.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
   freeaddrinfo(found);
+  return true;
 }
 
 bool KxSocket::Open(int protocol) {

@@ -11,9 +11,11 @@ struct KxSocketAddress {
 };
 
 // Makes an IPv4 address for `port` and `host` (each code unit narrowed to a byte). A host that
-// is empty, too long or does not resolve leaves the address 0.0.0.0. Safe on any thread: it
-// reads the host's units without touching its reference count.
-void setsockaddr(KxSocketAddress* address, const String& host, int port);
+// is empty, too long or does not resolve leaves the address 0.0.0.0 and gives false, as does a
+// port outside 0..65535: Linux takes 0.0.0.0 for this machine, so such an address must never
+// be connected to. Safe on any thread: it reads the host's units without touching its
+// reference count.
+bool setsockaddr(KxSocketAddress* address, const String& host, int port);
 
 class KxSocket {
  public:

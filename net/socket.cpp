@@ -58,10 +58,17 @@ void c_Socket::ReleaseRetired() {
   if (m_retired.m_handle >= 0 && m_readQueue->p_Idle() && m_writeQueue->p_Idle()) m_retired.Close();
 }
 
+bool c_Socket::p_Drained() {
+  return m_readQueue->p_Idle() && m_writeQueue->p_Idle() && !m_readQueue->IsRunning() &&
+         !m_writeQueue->IsRunning();
+}
+
 void c_Socket::p_UpdateAsyncEvents() {
   m_readQueue->p_UpdateAsyncEvents();
   m_writeQueue->p_UpdateAsyncEvents();
   ReleaseRetired();
+  // A closed socket can never be used again; drained, it has nothing left to report either.
+  if (!p_IsOpen() && p_Drained()) kx_asyncevent_RemoveAsyncEventSource(this);
 }
 
 void c_Socket::mark() {
@@ -81,11 +88,12 @@ c_AsyncConnectOp* c_AsyncConnectOp::m_new(const KxSocket& socket, const String& 
 
 void c_AsyncConnectOp::p_Execute__UNSAFE__() {
   KxSocketAddress address;
-  setsockaddr(&address, m_host, m_port);
-  m_connected = m_socket.Connect(address);
+  m_connected = setsockaddr(&address, m_host, m_port) && m_socket.Connect(address);
 }
 
+// A socket closed while its connect was under way stays closed, whatever the call gave.
 void c_AsyncConnectOp::p_Complete(c_Socket* source) {
+  m_connected = m_connected && source->p_IsOpen();
   if (m_connected) source->m_state |= 6;
   if (m_listener) m_listener->p_OnConnectComplete(m_connected, source);
 }

@@ -47,6 +47,10 @@ class c_Socket : public Object, public c_IAsyncEventSource {
   bool p_IsOpen() const { return (m_state & 1) != 0; }
   bool p_IsConnected() const { return (m_state & 4) != 0; }
   bool p_IsListening() const { return (m_state & 8) != 0; }
+  // Whether every operation has been completed and no worker is left: nothing can touch the
+  // buffers the operations were given any more.
+  bool p_Drained();
+  // Once the socket is closed and drained it takes itself off the event sources, for good.
   void p_UpdateAsyncEvents() override;
   void mark() override;
 

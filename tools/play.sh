@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up on a fresh Debian 12 machine, builds, and starts the game.
+# Sets up on a fresh Debian 12 machine what the game needs, builds the game alone, and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/setup.sh build
-if [ ! -x build/skarblit ]; then
-  echo "Built. The game itself is not there yet: build/skarblit is missing."
-  exit 0
-fi
+bash tools/setup.sh --game build
 exec ./build/skarblit

@@ -386,7 +386,9 @@ void c_MyApp::p_InGame() {
       float ty = static_cast<float>(m_touchY[i]);
       if (16 - hw < tx && tx < 16 + hw && 16 - hh < ty && ty < 16 + hh) touched = true;
     }
-    if (touched && m_pointerCount > 0 && m_paused == 0) {
+    // Not over the game-over banner (its pause menu could not be used, and the pause would
+    // outlive the game), nor for a press that has already acted.
+    if (touched && m_pointerCount > 0 && m_paused == 0 && m_gameOver == 0 && m_pointerLock == 0) {
       m_pointerLock = 1;
       OpenPause(this);
     }

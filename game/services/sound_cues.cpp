@@ -32,7 +32,8 @@ void c_MyApp::p_PlayTune(String name, int flags) {
   String path = String("sfx/") + name + String(".ogg");
   if (m_musicOn != 0) p_StopTune();
   if (MusicOn(m_settings[5])) {
-    kx_audio_PlayMusic(path, flags);
+    // The game goes on without music; the log says why it is silent.
+    if (kx_audio_PlayMusic(path, flags) != 0) kxPrint(String("Tune not loaded: ") + path);
     m_musicOn = 1;
   }
 }

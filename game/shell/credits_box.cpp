@@ -27,7 +27,9 @@ void c_MyApp::p_CreditBox() {
   const int s = m_creditsSlide;
   const float e = static_cast<float>(30 - s);
   const float a = s / 30.0f;
+  // Everything fades in and out with the slide: each colour below keeps this alpha.
   p_ResetDraw();
+  p_Alpha(a);
   m_creditsFly = 30 - s;
 
   const float c = kx_math_Max2(W, H) / 12;
@@ -45,11 +47,10 @@ void c_MyApp::p_CreditBox() {
       DrawCreditTile(i, j, n, m, x, y, t);
     }
 
-  p_ResetDraw();
+  p_SetCol(255, 255, 255);
   p_DrawImg(91, W / 2, H / 2 - 24 * e, 0);
-  RollCredits(W, H, e);
+  RollCredits(W, H, e, a);
 
-  p_ResetDraw();
   p_SetCol(255, 255, 255, a);
   p_SetSize(0.4f);
   p_DrawImg(98, W / 2, oy + (m - 1) * c + 4 * e, 0);
@@ -70,34 +71,34 @@ void c_MyApp::p_CreditBox() {
 void c_MyApp::DrawCreditTile(int i, int j, int n, int m, float x, float y, float t) {
   const bool border = i == 0 || j == 0 || i == n || j == m;
   const bool corner = (i == 0 || i == n) && (j == 0 || j == m);
-  if (border) p_SetCol(0, 0, 0, 1);
-  else p_SetCol(255, 255, 255, 1);
+  if (border) p_SetCol(0, 0, 0);
+  else p_SetCol(255, 255, 255);
   p_Rect(x, y, t + 1, t + 1);
   if (border && !corner) {
     const float p = 512.0f / (n - 2) * (i - 1);
     const float q = 512.0f / (m - 2) * (j - 1);
     if (j == 0) {
-      p_SetCol(Clamp255(p), Clamp255(512 - p), 0, 1);
+      p_SetCol(Clamp255(p), Clamp255(512 - p), 0);
     } else if (i == 0) {
-      p_SetCol(0, Clamp255(512 - q), Clamp255(q), 1);
+      p_SetCol(0, Clamp255(512 - q), Clamp255(q));
     } else if (i == n) {
-      p_SetCol(Clamp255(512 - q), 0, Clamp255(q), 1);
+      p_SetCol(Clamp255(512 - q), 0, Clamp255(q));
     } else {
       int g = Clamp255(255.0f / (n - 2) * (i - 1));
-      p_SetCol(g, g, g, 1);
+      p_SetCol(g, g, g);
     }
     if (j == 0 || j == m) p_Rect(x + 8, y, t - 16, t);
     else p_Rect(x, y + 8, t, t - 16);
   } else if (!border) {
-    p_SetCol(128, 128, 128, 1);
+    p_SetCol(128, 128, 128);
     if (j == m - 1 && i > 3 && i < n - 2) p_Rect(x - 6, y + 2, i == n - 3 ? t + 4 : t + 24, t - 4);
     else p_Rect(x + 2, y + 2, t - 4, t - 4);
   }
 }
 
-// The roll: lines drift up, faster while up or down is held, and fade away from the middle.
-// Indices run modulo 49, so the last line ("End") never shows.
-void c_MyApp::RollCredits(float W, float H, float e) {
+// The roll: lines drift up, faster while up or down is held, and fade away from the middle (and
+// with the box, alpha a). Indices run modulo 49, so the last line ("End") never shows.
+void c_MyApp::RollCredits(float W, float H, float e, float a) {
   const int L = 49;
   m_rollOffset -= 0.3f;
   if (p_PlayKeyAll(0, 1) != 0 || p_PlayKeyAll(8, 1) != 0) m_rollOffset -= 1.5f;
@@ -110,7 +111,7 @@ void c_MyApp::RollCredits(float W, float H, float e) {
     if (index < 0) index += L;
     float fade = std::fabs((16 * j + m_rollOffset) / 40) - 0.3f;
     fade = fade < 0 ? 0 : (fade > 1 ? 1 : fade);
-    p_SetCol(255, 255, 255, 1 - fade);
+    p_SetCol(255, 255, 255, a * (1 - fade));
     p_Text(W / 2 + 24, H / 2 - 24 * e + 16 * j + m_rollOffset, kx_Skarblit_CreditText[index], 0.8f,
            0.8f, 0);
   }

@@ -117,7 +117,9 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   float m_steerY = 0;
   float m_keySteerX = 0;
   float m_keySteerY = 0;
-  int m_padAnchorX = 0;
+  // No anchor (x -1) until a pointer comes down, so the press that starts the first game
+  // anchors where it lands, as every later one does.
+  int m_padAnchorX = -1;
   int m_padAnchorY = 0;
   // Background colour: the target and the current colour easing toward it.
   float m_bgTargetRed = 0;
@@ -274,7 +276,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
 
   // Options box rows and actions; the cog is shared with the pause menu.
   int DrawCog(float x, float y, float topAngle);
-  bool OptionRow(int row, float x, float y, float w, float h, bool actionHeld);
+  bool OptionRow(int row, float x, float y, float w, float h, bool actionHeld, bool keysBlockTouch);
   void OptionActed();
   void CycleSoundMode();
   void CloseOptionBox();
@@ -288,7 +290,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   void QuitFromPause();
   // Credits box pieces.
   void DrawCreditTile(int i, int j, int n, int m, float x, float y, float t);
-  void RollCredits(float W, float H, float e);
+  void RollCredits(float W, float H, float e, float a);
   void CreditPlaque(float x, float y, float t, float a, int innerR, int innerG, int innerB);
   void CreditNumbers(float x, float y, int top, int middle, int bottom);
   void DrawCreditPlaques(float ox, float oy, float c, int n, int m, float e, float t, float a);

@@ -66,12 +66,10 @@ void c_MyApp::p_OptionBox() {
   // A stored mode that this build does not offer reads, and is kept, as Off.
   if (m_settings[kSoundSlot] < 0 || m_settings[kSoundSlot] >= SoundModeCount())
     m_settings[kSoundSlot] = 0;
-  if (OptionRow(1, 84, y1 - 2, W - 168, 24, actionHeld)) {
-    if (m_optKeyHeld == 0 && m_optTouchHeld == 0) CycleSoundMode();
-  }
+  if (OptionRow(1, 84, y1 - 2, W - 168, 24, actionHeld, true)) CycleSoundMode();
   p_Text(100, y1, SoundLabel(m_settings[kSoundSlot]), 0, 0, 0);
 
-  if (OptionRow(2, 84, y1 + 38, W - 168, 24, actionHeld) && m_optTouchHeld == 0) {
+  if (OptionRow(2, 84, y1 + 38, W - 168, 24, actionHeld, false)) {
     kx_Skarblit_iCadeControls = 1 - kx_Skarblit_iCadeControls;
     p_iCade(kx_Skarblit_iCadeControls);
     for (int k = 0; k < 20; ++k) m_screenButtons[k] = 0;
@@ -79,7 +77,7 @@ void c_MyApp::p_OptionBox() {
   }
   p_Text(100, y2, String(kx_Skarblit_iCadeControls == 1 ? "iCade : On" : "iCade : Off"), 0, 0, 0);
 
-  if (OptionRow(3, 84, y2 + 38, W - 168, 24, actionHeld) && m_optTouchHeld == 0) {
+  if (OptionRow(3, 84, y2 + 38, W - 168, 24, actionHeld, false)) {
     p_FullscreenFlip();
     OptionActed();
   }
@@ -87,8 +85,7 @@ void c_MyApp::p_OptionBox() {
 
   if (m_paused == 0) {
     const float cx = static_cast<float>(static_cast<int>(W - 264));
-    if (OptionRow(4, cx - 16, y3 + 48, 180, 24, actionHeld) && m_optKeyHeld == 0 &&
-        m_optTouchHeld == 0) {
+    if (OptionRow(4, cx - 16, y3 + 48, 180, 24, actionHeld, true)) {
       m_creditsOpen = 1;
       m_optKeyHeld = m_optTouchHeld = 0;
       m_optionsOpen = 0;
@@ -120,9 +117,11 @@ void c_MyApp::p_OptionBox() {
   p_ResetDraw();
 }
 
-// Draws row r's touch area and says whether the row is triggered: touched (which selects it),
-// or selected while an action key is held.
-bool c_MyApp::OptionRow(int row, float x, float y, float w, float h, bool actionHeld) {
+// Draws row r's touch area and says whether the row acts now: touched (which selects it) by a
+// pointer that has not acted yet, or selected while an action key is held that has not acted yet,
+// so a held key or button acts once. With keysBlockTouch a held key also keeps a touch from acting.
+bool c_MyApp::OptionRow(int row, float x, float y, float w, float h, bool actionHeld,
+                        bool keysBlockTouch) {
   if (row == m_optRow)
     p_SetCol(0, 180, 255, 0.5f);
   else
@@ -130,7 +129,9 @@ bool c_MyApp::OptionRow(int row, float x, float y, float w, float h, bool action
   bool touched = p_Touch(x, y, w, h) != 0;
   p_SetCol(255, 255, 255, 1);
   if (touched) m_optRow = row;
-  return touched || (row == m_optRow && actionHeld);
+  if (m_optTouchHeld != 0) return false;
+  if (touched) return !keysBlockTouch || m_optKeyHeld == 0;
+  return row == m_optRow && actionHeld && m_optKeyHeld == 0;
 }
 
 void c_MyApp::OptionActed() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 
 #include "tests/audio/support.h"
 #include "tests/support/process.h"
@@ -73,6 +74,16 @@ TEST(AudioDevice, ChannelStatesThroughPausesSuspensionAndFinishedOneShots) {
   EXPECT_EQ(seen(), "1p 1p 0s 0s 1p ");
   // A music file that is missing stops the current music.
   EXPECT_EQ(rig.audio->PlayMusic(String::FromUtf8(ChildDir() + "/gone.ogg"), 1), -1);
+  EXPECT_EQ(seen(), "1p 1p 0s 0s 0s ");
+  // Numbers outside 0..32 name no channel: every channel operation refuses them.
+  gxtkAudio* a = rig.audio;
+  for (int c : {-1, 33, INT_MIN, INT_MAX}) {
+    const std::vector<int> results = {a->PlaySample(sample, c, 0), a->StopChannel(c),
+                                      a->PauseChannel(c),          a->ResumeChannel(c),
+                                      a->ChannelState(c),          a->SetVolume(c, 1),
+                                      a->SetPan(c, 0),             a->SetRate(c, 1)};
+    EXPECT_EQ(results, std::vector<int>(8, -1)) << c;
+  }
   EXPECT_EQ(seen(), "1p 1p 0s 0s 0s ");
 }
 

@@ -77,16 +77,21 @@ TEST(WavReader, UnsupportedBrokenOrOversizedFilesFail) {
   }
 }
 
-TEST(OggReader, DecodesOurToneFileWhole) {
-  Decoded d;
-  DecodeWith(LoadOGG, OggFile(), &d);
-  ASSERT_NE(d.data, nullptr);
-  EXPECT_EQ(std::vector<int>({d.length, d.channels, d.bytesPerSample, d.rate}),
-            std::vector<int>({5513, 2, 2, 22050}));
-  // The channels come out interleaved in order: 440 Hz on the left, 660 Hz on the right.
-  const short* samples = reinterpret_cast<const short*>(d.data);
-  EXPECT_NEAR(Frequency(Channel(samples, d.length, 2, 0), d.rate), 440, 5);
-  EXPECT_NEAR(Frequency(Channel(samples, d.length, 2, 1), d.rate), 660, 5);
+TEST(OggReader, DecodesOurToneFileWholeWhateverFollowsItsEnd) {
+  const std::string ogg = OggFile();
+  // As made, padded by a tool, with a tag appended, and followed by a second stream.
+  const std::string after[] = {"", std::string(4096, '\0'), "TAG" + std::string(125, 'x'), ogg};
+  for (const std::string& extra : after) {
+    Decoded d;
+    DecodeWith(LoadOGG, ogg + extra, &d);
+    ASSERT_NE(d.data, nullptr) << extra.size();
+    EXPECT_EQ(std::vector<int>({d.length, d.channels, d.bytesPerSample, d.rate}),
+              std::vector<int>({5513, 2, 2, 22050}));
+    // The channels come out interleaved in order: 440 Hz on the left, 660 Hz on the right.
+    const short* samples = reinterpret_cast<const short*>(d.data);
+    EXPECT_NEAR(Frequency(Channel(samples, d.length, 2, 0), d.rate), 440, 5);
+    EXPECT_NEAR(Frequency(Channel(samples, d.length, 2, 1), d.rate), 660, 5);
+  }
 }
 
 TEST(OggReader, TruncatedForeignOrLyingStreamsGiveNothing) {
@@ -97,6 +102,8 @@ TEST(OggReader, TruncatedForeignOrLyingStreamsGiveNothing) {
   for (size_t keep : {0ul, 40ul, 200ul, 1000ul, ogg.size() - 300}) {
     cases.push_back({std::to_string(keep) + " bytes", ogg.substr(0, keep)});
   }
+  // The end of a later stream does not make up for the cut.
+  cases.push_back({"cut and followed by a whole stream", ogg.substr(0, 1000) + ogg});
   std::string lying = ogg;
   lying.replace(ogg.find("\x03vorbis") + 7, 4, Le32(0xFFFFFFF0u));
   cases.push_back({"a comment length running past its packet", lying});

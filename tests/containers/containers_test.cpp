@@ -40,7 +40,7 @@ bool IsRedBlack(ItemMap* map) {
   return CheckSubtree(map->m_root, nullptr, -(1LL << 40), 1LL << 40) > 0;
 }
 
-TEST(StackTest, PushAcrossGrowthContainsByIdentityAndClearReleases) {
+TEST(StackTest, PushAcrossGrowthContainsByIdentityAndRemovingOrClearingReleases) {
   c_Stack<c_Item*>* stack = (new c_Stack<c_Item*>)->m_new();
   for (int i = 0; i < 11; ++i) stack->p_Push((new c_Item)->m_new(i));
   Array<c_Item*> copy = stack->p_ToArray();
@@ -48,6 +48,11 @@ TEST(StackTest, PushAcrossGrowthContainsByIdentityAndClearReleases) {
   for (int i = 0; i < 11; ++i) EXPECT_EQ(copy[i]->m_tag, i);
   EXPECT_TRUE(stack->p_Contains2(stack->p_Get(4)));
   EXPECT_FALSE(stack->p_Contains2((new c_Item)->m_new(4)));
+  stack->p_Push(stack->p_Get(4));
+  stack->p_RemoveEach(stack->p_Get(4));
+  ASSERT_EQ(stack->p_Length2(), 10);
+  EXPECT_EQ(stack->p_Get(4)->m_tag, 5);
+  EXPECT_EQ(stack->m_data[10], nullptr) << "a dropped slot still holds its object";
   stack->p_Clear();
   EXPECT_EQ(stack->m_data[0], nullptr) << "a cleared slot still holds its object";
   EXPECT_EQ(stack->p_ToArray().Length(), 0);

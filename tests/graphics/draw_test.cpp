@@ -210,13 +210,21 @@ TEST_F(DrawTest, SurfaceRectanglesAndTexturedPolygonsSampleTheRightTexels) {
 
 TEST_F(DrawTest, PixelTransfersBeyondTheirArraysOrSurfacesAreRefused) {
   Array<int> small(4);
-  small[3] = 7;
-  d->ReadPixels(small, 0, 0, 4, 4, 0, 4);
-  EXPECT_EQ(small[3], 7);
   gxtkSurface* surface = d->CreateSurface(4, 4);
-  d->WritePixels2(surface, small, 0, 0, 4, 4, 0, 4);
+  // Width, height, offset and pitch of rows that leave the four-int array or overlap.
+  const int refused[][4] = {{4, 4, 0, 4}, {2, 2, 0, 1}, {2, 1 << 20, 0, 0}, {-1, 1, 0, 4},
+                            {1, -1, 0, 4}, {1, 1, -1, 1}, {1, 1, 4, 1}};
+  for (const auto& r : refused) {
+    for (int i = 0; i < 4; ++i) small[i] = 7;
+    d->ReadPixels(small, 0, 0, r[0], r[1], r[2], r[3]);
+    d->WritePixels2(surface, small, 0, 0, r[0], r[1], r[2], r[3]);
+    EXPECT_EQ(small[0] + small[1] + small[2] + small[3], 28) << r[0] << "x" << r[1];
+  }
   d->WritePixels2(surface, small, 3, 3, 2, 2, 0, 2);
   EXPECT_EQ(surface->data, nullptr);
+  // Two rows of two fill the array exactly.
+  d->ReadPixels(small, 0, 0, 2, 2, 0, 2);
+  EXPECT_EQ(small[3], static_cast<int>(0xFF000000u));
 }
 
 // Draws two frames of a deterministic mix in which most state requests repeat the previous

@@ -77,6 +77,11 @@ TEST_F(FilesTest, FilesOpenByTheirUtf8NameAndLoadWholeAcrossBlocks) {
     EXPECT_EQ(std::string(reinterpret_cast<char*>(data), length), bytes);
     free(data);
   }
+  // Sizes an int cannot count fail instead of wrapping (sparse files: nothing is read).
+  for (off_t size : {off_t(1) << 31, (off_t(1) << 32) + 5}) {
+    ASSERT_EQ(truncate("blob", size), 0);
+    EXPECT_EQ(host.LoadData("blob", &length), nullptr) << size;
+  }
 }
 
 TEST_F(FilesTest, StateRoundTripsAndAFailedSaveKeepsThePreviousState) {

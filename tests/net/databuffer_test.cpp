@@ -1,6 +1,8 @@
 // Data buffers: byte copies with clamping, and the two string encodings.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <utility>
 #include <vector>
 
 #include "net/databuffer.h"
@@ -56,6 +58,12 @@ TEST(DataBuffer, PokingNearTheEndWritesWhatFitsAndReportsTheFullLength) {
   EXPECT_EQ(buf->p_PeekString(4, 100, String("ascii")).ToUtf8(), "cd");
   EXPECT_EQ(buf->p_PeekString(-3, 5, String("ascii")).ToUtf8(), "yz");
   EXPECT_EQ(buf->p_PeekString(6, 1, String("ascii")).Length(), 0);
+  // To the end of the block, from wherever the range starts.
+  const std::pair<int, const char*> tails[] = {
+      {INT_MIN, "yzabcd"}, {-3, "yzabcd"}, {4, "cd"}, {6, ""}, {INT_MAX, ""}};
+  for (const auto& t : tails) {
+    EXPECT_EQ(buf->p_PeekString2(t.first, String("ascii")).ToUtf8(), t.second) << t.first;
+  }
 }
 
 TEST(DataBuffer, ByteCopiesAreClampedAtBothEnds) {

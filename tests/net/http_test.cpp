@@ -1,7 +1,9 @@
 // HTTP exchanges against a scripted server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -28,18 +30,19 @@ class Recorder : public Object, public c_IOnHttpRequestComplete {
   }
 };
 
-// Counts the socket completions the request sees, to tell sends and receive chunks apart.
+// Counts the socket completions the request sees, to tell sends and receive chunks apart, and
+// keeps the socket and buffer of each receive.
 class CountingRequest : public c_HttpRequest {
  public:
   std::vector<int> sends;
-  int receives = 0;
+  std::vector<std::pair<c_Socket*, c_DataBuffer*>> receives;
 
   void p_OnSendComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) override {
     sends.push_back(count);
     c_HttpRequest::p_OnSendComplete(data, offset, count, source);
   }
   void p_OnReceiveComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) override {
-    ++receives;
+    receives.emplace_back(source, data);
     c_HttpRequest::p_OnReceiveComplete(data, offset, count, source);
   }
 };
@@ -65,6 +68,8 @@ class HttpTest : public ::testing::Test {
     EXPECT_EQ(recorder->calls, 1);
     EXPECT_TRUE(recorder->everywhereOnMainInsideUpdate);
     EXPECT_FALSE(request->m_socket->p_IsOpen());
+    // Closed and drained, every socket leaves the event sources: nothing is left per exchange.
+    EXPECT_TRUE(PumpUntil([] { return kx_asyncevent__sources->p_Length2() == 0; }));
   }
 
   Recorder* recorder = nullptr;
@@ -96,12 +101,12 @@ TEST_F(HttpTest, WholeAndBytewiseResponsesGiveTheSameResult) {
     SCOPED_TRACE(size);
     LoopbackServer pieces(Pieces(kHello, size), 5);
     recorder->calls = 0;
-    request->receives = 0;
+    request->receives.clear();
     Get(pieces.Port(), "/");
     EXPECT_EQ(request->p_Status(), 200);
     EXPECT_EQ(request->p_ResponseText().ToUtf8(), "h\xc3\xa9llo");
     EXPECT_EQ(request->m_lines->p_Join(String("|")).ToUtf8(), "HTTP/1.0 200 OK|Server: loop");
-    EXPECT_GT(request->receives, 2);  // the pieces did arrive apart
+    EXPECT_GT(request->receives.size(), 2u);  // the pieces did arrive apart
     ExpectFinishedOnceOnMain();
   }
 }
@@ -135,6 +140,43 @@ TEST_F(HttpTest, UnusableResponsesEndWithoutStatus) {
     EXPECT_EQ(request->p_ResponseText().Length(), 0);
     ExpectFinishedOnceOnMain();
   }
+}
+
+TEST_F(HttpTest, HeadsThatFitTheirBufferAreSentWholeLongerOnesEndWithoutStatus) {
+  // Besides the path, "GET  HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n" takes 34 bytes.
+  for (int head : {4096, 4097}) {
+    SCOPED_TRACE(head);
+    LoopbackServer server({kHello});
+    recorder->calls = 0;
+    Get(server.Port(), "/" + std::string(head - 35, 'p'));
+    EXPECT_EQ(request->p_Status(), head == 4096 ? 200 : -1);
+    ExpectFinishedOnceOnMain();
+    ASSERT_TRUE(PumpUntil([&] { return server.Requests().size() == 1; }));
+    EXPECT_EQ(server.Requests()[0].size(), head == 4096 ? 4096u : 0u);
+  }
+}
+
+TEST_F(HttpTest, SendingAgainMidExchangeDropsTheOldOneAndItsSocket) {
+  int port = 0;
+  const int mute = nettest::BindLoopback(4, &port);  // connects by its backlog, never answers
+  ASSERT_GE(mute, 0);
+  std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
+  request->p_Open(String("GET"), String(url.c_str()), recorder);
+  request->p_Send();
+  // The head has gone out and a receive waits for an answer that never comes.
+  ASSERT_TRUE(PumpUntil([this] { return request->sends.size() == 1; }));
+  c_Socket* old = request->m_socket;
+  LoopbackServer server({kHello});
+  Get(server.Port(), "/");
+  EXPECT_EQ(request->p_Status(), 200);
+  EXPECT_EQ(request->p_ResponseText().ToUtf8(), "h\xc3\xa9llo");
+  ExpectFinishedOnceOnMain();
+  // The old receive ended, on a buffer of its own.
+  auto ended = std::find_if(request->receives.begin(), request->receives.end(),
+                            [old](const auto& r) { return r.first == old; });
+  ASSERT_NE(ended, request->receives.end());
+  EXPECT_NE(ended->second, request->m_rbuf);
+  close(mute);
 }
 
 TEST_F(HttpTest, RefusedConnectionCallsTheListenerOnce) {

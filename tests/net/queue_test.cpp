@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "net/socket.h"
@@ -103,6 +104,28 @@ class ReceiveCounter : public Object, public c_IOnReceiveComplete {
     count = got;
   }
 };
+
+TEST(Socket, OnlyAResolvedHostAndAPortInRangeAreConnectedTo) {
+  kx_asyncevent_Init();
+  int port = 0;
+  const int listener = nettest::BindLoopback(8, &port);  // connects by its backlog alone
+  ASSERT_GE(listener, 0);
+  // An empty or malformed name (refused without asking any server) would leave 0.0.0.0, which
+  // Linux takes for this machine; a port out of range would wrap onto the listener's.
+  const std::pair<const char*, int> cases[] = {
+      {"127.0.0.1", port}, {"", port}, {"x..y", port}, {"127.0.0.1", port + 65536},
+      {"127.0.0.1", port - 65536}};
+  for (const auto& c : cases) {
+    c_Socket* socket = (new c_Socket)->m_new(String("stream"));
+    ConnectCounter* counter = new ConnectCounter;
+    socket->p_ConnectAsync(String(c.first), c.second, counter);
+    ASSERT_TRUE(nettest::PumpUntil([&] { return counter->calls > 0; }));
+    EXPECT_EQ(counter->connected, &c == &cases[0]) << c.first << ":" << c.second;
+    EXPECT_EQ(socket->p_IsConnected(), counter->connected);
+    socket->p_Close();
+  }
+  close(listener);
+}
 
 TEST(Socket, ConnectsOnceAndClosingWakesABlockedReceiveBeforeReleasingTheHandle) {
   kx_asyncevent_Init();

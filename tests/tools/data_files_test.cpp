@@ -127,6 +127,19 @@ TEST(DataImages, DefaultFontIsOneRowOf96BorderedCells) {
   }
 }
 
+// The desktop icons: each exactly its size, clear in the corners, solid where the disc is.
+TEST(DataImages, IconsAreTheirSizeOnAClearBackground) {
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    std::string path = "dist/icons/skarblit-" + std::to_string(size) + ".png";
+    Pixels p = Load(path);
+    ASSERT_EQ(p.w, size) << path;
+    EXPECT_EQ(p.h, size) << path;
+    EXPECT_EQ(p.channels, 4) << path;
+    EXPECT_EQ(p.Alpha(0, 0) + p.Alpha(size - 1, size - 1), 0) << path;
+    EXPECT_EQ(p.Alpha(size / 2, size / 8), 255) << path;
+  }
+}
+
 // Per-letter spacing of the text layout: the room each glyph has beside the advance of 7.
 int Spacing(char c) {
   std::string wide2 = "wm", wide1 = "WM", thin3 = "ifl", thin1 = "jskrztn";
@@ -146,16 +159,47 @@ TEST(DataImages, FontGlyphsFitTheTextLayout) {
       if (g == 95 || (g > 108 && g < 112)) continue;
       std::vector<double> ink = Ink(p, (g % 16) * cell, (g / 16) * cell, cell, cell);
       ASSERT_FALSE(ink.empty()) << "frame " << g << kSuffix[r];
-      double width = (ink[2] - ink[0]) / s, room = g < 95 ? 7 + Spacing(static_cast<char>(g + 32)) : 11;
+      double spacing = g < 95 ? Spacing(static_cast<char>(g + 32)) : 0;
+      double width = (ink[2] - ink[0]) / s, room = g < 95 ? 7 + spacing : 11;
       // Glyph and shadow stay within the advance, give or take the shadow's pixel and a
-      // partly covered edge pixel.
+      // partly covered edge pixel, and sit in the middle of it.
       EXPECT_LE(width, std::max(room, 3.0) + 2) << "frame " << g << kSuffix[r];
-      EXPECT_NEAR((ink[0] + ink[2]) / 2 / s, 0, 1.5) << "frame " << g << kSuffix[r];
+      EXPECT_NEAR((ink[0] + ink[2]) / 2 / s, spacing / 2, 1.5) << "frame " << g << kSuffix[r];
       EXPECT_GE(ink[1] / s, -6.5) << "frame " << g << kSuffix[r] << " rises out of the line";
       // Capitals share one baseline, a little below the cell's centre (line height 10).
       if (g >= 'A' - 32 && g <= 'Z' - 32 && g != 'J' - 32 && g != 'Q' - 32) {
         EXPECT_NEAR(ink[3] / s, 5, 0.5) << "frame " << g << kSuffix[r] << " off the baseline";
       }
+    }
+  }
+}
+
+// A letter that the layout moves closer to or further from its neighbours sits in its advance so
+// that the ink gaps on its two sides match within a layout unit, at every resolution.
+TEST(DataImages, AdjustedLettersSitEvenlyBetweenTheirNeighbours) {
+  const struct {
+    const char* word;
+    size_t letter;
+  } kCases[] = {{"Music", 3}, {"Fullscreen", 2}, {"Fullscreen", 3}, {"Games", 2}};
+  for (int r = 0; r < 3; r++) {
+    int s = 1 << r, cell = 16 * s;
+    Pixels p = Load(std::string("data/fonts/shadow_editundo") + kSuffix[r] + ".png");
+    ASSERT_EQ(p.w, 16 * cell);
+    for (const auto& c : kCases) {
+      // Ink edges of the letter and its neighbours, laid out as the text drawing does.
+      double x = 0, left[3] = {}, right[3] = {};
+      for (size_t i = 0; i <= c.letter + 1; i++) {
+        int g = c.word[i] - 32;
+        std::vector<double> ink = Ink(p, (g % 16) * cell, (g / 16) * cell, cell, cell);
+        if (i + 1 >= c.letter) {
+          left[i + 1 - c.letter] = x + ink[0];
+          right[i + 1 - c.letter] = x + ink[2];
+        }
+        x += (7 + Spacing(c.word[i])) * s;
+      }
+      double before = left[1] - right[0], after = left[2] - right[1];
+      EXPECT_LE(std::fabs(before - after), s)
+          << c.word << " letter " << c.letter << kSuffix[r] << ": " << before << " " << after;
     }
   }
 }

@@ -1,6 +1,6 @@
 // The two bitmap fonts. "fonts/shadow_editundo" holds the game's text: glyphs for codes 33 to
-// 126 with a drop shadow, centred in 16-unit cells on a shared baseline, squeezed to fit the
-// text layout's advance of 7 (plus its per-letter spacing) and line height of 10, then the
+// 126 with a drop shadow in 16-unit cells on a shared baseline, squeezed to fit the text
+// layout's advance of 7 (plus its per-letter spacing) and line height of 10, then the
 // controller pictures of the escape letters. "lumo_font" is the framework's plain default font.
 #include <cmath>
 #include <string>
@@ -33,12 +33,15 @@ double Snap(cairo_t* cr, double v) {
   return std::round(v * m.xx) / m.xx;
 }
 
+// The layout draws each glyph centred where its advance starts and moves on by 7 plus the
+// letter's spacing, so a glyph centred in its cell would have all of that spacing on its right
+// ("Mus ic"). Moving it by half its spacing centres it in the advance it is given.
 void Glyph(cairo_t* cr, char c) {
   std::string s(1, c);
   std::vector<double> ink = TextInk(FontStyle::Bold, kGlyphSize, s);
   double width = ink[2] - ink[0], room = std::max(3.0, 7.0 + Spacing(c) - 0.6);
   double squeeze = width > room ? room / width : 1.0;
-  double shift = Snap(cr, -(ink[0] + width * 0.5) * squeeze);
+  double shift = Snap(cr, -(ink[0] + width * 0.5) * squeeze + Spacing(c) * 0.5);
   for (int pass = 0; pass < 2; pass++) {
     cairo_save(cr);
     cairo_translate(cr, shift + (pass ? 0 : 1), pass ? 0 : 1);

@@ -87,11 +87,13 @@ TEST_F(ControlsTest, TheStickSteersWithYInvertedAndAKeyOverridesIt) {
   EXPECT_FLOAT_EQ(app->m_steerX, 0.15f);
 }
 
-TEST_F(ControlsTest, TouchPadAnchorTrailsTheFinger) {
-  app->p_AnalogueControl();  // no pointer: no anchor
+TEST_F(ControlsTest, TouchPadAnchorsWhereTheFirstPressLandsAndTrailsTheFinger) {
+  // The first press of a fresh game anchors where it lands and does not steer.
   app->m_pointerCount = 1;
   app->m_pointerX = app->m_pointerY = 200;
   app->p_AnalogueControl();
+  EXPECT_EQ(Values(app->m_padAnchorX, app->m_padAnchorY, app->m_steerX, app->m_steerY),
+            Values(200, 200, 0, 0));
   app->m_pointerX = 300;
   for (int i = 0; i < 2; ++i) app->p_AnalogueControl();
   EXPECT_EQ(Values(app->m_padAnchorX, app->m_steerX), Values(208, 1));

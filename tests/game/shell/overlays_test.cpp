@@ -62,12 +62,29 @@ TEST_F(OverlayTest, SoundRowCyclesTheModesOncePerPressAndStopsTheTuneWhereItMust
     EXPECT_EQ(app->m_settings[5], expected[i]) << "press " << i;
     EXPECT_EQ(audio->Count("stopmusic") - stopsBefore, stopsAfter[i]) << "press " << i;
   }
-  // A held action key changes the mode once.
-  KeyDown(13);
-  for (int i = 0; i < 10; ++i) Update();
-  KeyUp(13);
-  Update();
-  EXPECT_EQ(app->m_settings[5], 1);
+}
+
+TEST_F(OverlayTest, AnActionKeyHeldOnAnyRowActsOnceWithOneClick) {
+  // Row; then after 60 updates of holding enter: box open, sound mode, cabinet keys, full
+  // screen, credits open, clicks (the switch to the credits is silent). Full screen stays on,
+  // so it comes last.
+  const int rows[][7] = {{0, 0, 1, 0, 0, 0, 1}, {1, 1, 2, 0, 0, 0, 1}, {2, 1, 1, 1, 0, 0, 1},
+                         {4, 0, 1, 0, 0, 1, 0}, {3, 1, 1, 0, 1, 0, 1}};
+  for (const auto& r : rows) {
+    app->m_settings[5] = 1;
+    app->p_iCade(0);
+    app->m_creditsOpen = 0;
+    OpenOptions();
+    app->m_optRow = r[0];
+    audio->log.clear();
+    KeyDown(13);
+    for (int i = 0; i < 60; ++i) Update();
+    KeyUp(13);
+    EXPECT_EQ(std::vector<int>({app->m_optionsOpen, app->m_settings[5], kx_Skarblit_iCadeControls,
+                                app->m_fullscreen, app->m_creditsOpen, audio->Count("play")}),
+              std::vector<int>(r + 1, r + 7))
+        << "row " << r[0];
+  }
 }
 
 TEST_F(OverlayTest, WhilePausedTheCreditsRowIsAbsentAndDownStopsAtFullScreen) {
@@ -172,6 +189,16 @@ TEST_F(OverlayTest, TheCreditsTileTheFrameFadeInOver30UpdatesAndNeverShowTheLast
                             return r[0] == -3717.0f && std::abs(r[4] - (c + 1)) < 0.01f;
                           }),
             13 * 10);
+  // Everything drawn fades with the box: no record above alpha s/30, and some at it.
+  for (int s : {1, 10, 20, 29}) {
+    app->m_creditsSlide = s;
+    app->m_drawCount = 0;
+    app->p_CreditBox();
+    float most = 0;
+    for (const auto& r : Records()) most = std::max(most, r[7]);
+    EXPECT_FLOAT_EQ(most, s / 30.0f) << s;
+  }
+  app->m_creditsSlide = 30;
   for (int first = 0; first < 120; ++first) {
     app->m_rollFirst = first;
     Update();

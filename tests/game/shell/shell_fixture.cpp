@@ -16,16 +16,21 @@ unsigned char* TestHost::LoadImageData(String path, int* w, int* h, int* d) {
   return KxGlfwGame::LoadImageData(path, w, h, d);
 }
 
+// Whether the host can open the file, so the fakes fail where the device would.
+static bool Opens(String path) {
+  FILE* file = KxGame::_game->OpenFile(path, String("rb"));
+  if (file) std::fclose(file);
+  return file != nullptr;
+}
+
 gxtkSample* FakeAudio::LoadSample(String path) {
   Log("load " + path.ToUtf8());
-  FILE* file = KxGame::_game->OpenFile(path, String("rb"));
-  if (!file) return nullptr;
-  std::fclose(file);
-  return new gxtkSample;
+  return Opens(path) ? new gxtkSample : nullptr;
 }
 
 int FakeAudio::PlayMusic(String path, int flags) {
-  return Log("music " + path.ToUtf8() + " " + std::to_string(flags));
+  Log("music " + path.ToUtf8() + " " + std::to_string(flags));
+  return Opens(path) ? 0 : -1;
 }
 
 int FakeAudio::Log(const char* what, int channel, float value) {

@@ -54,6 +54,15 @@ TEST_F(SoundCuesTest, SoundModesGateEffectsAndTheTune) {
   }
 }
 
+TEST_F(SoundCuesTest, ATuneThatCannotBeLoadedIsLoggedAndStillCountsAsOn) {
+  app->m_settings[5] = 1;
+  testing::internal::CaptureStdout();
+  app->p_PlayTune(String("Playful"), 1);
+  app->p_PlayTune(String("Gone"), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Tune not loaded: sfx/Gone.ogg\n");
+  EXPECT_EQ(app->m_musicOn, 1);
+}
+
 TEST_F(SoundCuesTest, CueFileNamesHaveThreeDigits) {
   app->p_LoadSFX(7);
   app->p_LoadSFX(42);

@@ -1,0 +1,83 @@
+// The command line: the option table, the help built from it, and the parser.
+#include "game/shell/command_line.h"
+
+#include <cstring>
+
+namespace {
+
+const char kProgram[] = "skarblit";
+
+void ShowHelp(CommandLine& line, const char*);
+
+void ShowVersion(CommandLine& line, const char*) {
+  line.status = 0;
+  line.text = std::string(kProgram) + " " + KX_VERSION + "\n";
+}
+
+const CommandOption kOptions[] = {
+    {"--help", nullptr, "show this help and exit", ShowHelp},
+    {"--version", nullptr, "show the version and exit", ShowVersion},
+};
+const int kOptionCount = sizeof kOptions / sizeof kOptions[0];
+
+// "--name" or "--name VALUE".
+std::string Spelled(const CommandOption& option) {
+  return option.value ? std::string(option.name) + " " + option.value : option.name;
+}
+
+std::string Usage(const CommandOption* options, int count) {
+  std::string usage = std::string("Usage: ") + kProgram;
+  for (int i = 0; i < count; i++) usage += " [" + Spelled(options[i]) + "]";
+  return usage;
+}
+
+void ShowHelp(CommandLine& line, const char*) {
+  line.status = 0;
+  line.text = Usage(kOptions, kOptionCount) +
+              "\nSkarblit, an arcade game: fly close to the zap posts, and their lightning\n"
+              "destroys the foes that home in on your craft.\n\nOptions:\n";
+  for (const CommandOption& option : kOptions) {
+    std::string spelled = Spelled(option);
+    line.text += "  " + spelled + std::string(spelled.size() < 18 ? 18 - spelled.size() : 1, ' ') +
+                 option.help + "\n";
+  }
+  line.text +=
+      "\nThe game reads ./data/ and keeps its settings and scores in ./.vantorstate, in the folder"
+      "\nit starts in; the installed launcher starts it in ~/.local/share/skarblit/.\n";
+}
+
+CommandLine Mistake(const std::string& what, const CommandOption* options, int count) {
+  CommandLine line;
+  line.status = 2;
+  line.text = std::string(kProgram) + ": " + what + ". " + Usage(options, count) + "\n";
+  return line;
+}
+
+}  // namespace
+
+CommandLine kx_cmdline_Parse(int argc, const char* const* argv) {
+  return kx_cmdline_Parse2(argc, argv, kOptions, kOptionCount);
+}
+
+CommandLine kx_cmdline_Parse2(int argc, const char* const* argv, const CommandOption* options,
+                              int count) {
+  CommandLine line;
+  for (int i = 1; i < argc && line.status < 0; i++) {
+    if (argv[i][0] != '-') continue;
+    // "--name=value" is the same as "--name value".
+    const char* equals = strchr(argv[i], '=');
+    std::string name(argv[i], equals ? equals - argv[i] : strlen(argv[i]));
+    const CommandOption* option = nullptr;
+    for (int k = 0; k < count && !option; k++)
+      if (name == options[k].name) option = &options[k];
+    if (!option) return Mistake("unknown option '" + name + "'", options, count);
+    const char* value = equals ? equals + 1 : nullptr;
+    if (option->value && !value) value = i + 1 < argc ? argv[++i] : nullptr;
+    if (option->value && !value)
+      return Mistake("option '" + name + "' needs a " + option->value, options, count);
+    if (!option->value && value)
+      return Mistake("option '" + name + "' takes no value", options, count);
+    option->apply(line, value);
+  }
+  return line;
+}

@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# The Debian package as a player gets it: built from the build folder, unpacked into a
+# temporary root, its files checked by the validators, and the unpacked launcher started from
+# an unrelated folder with a fresh home under a private X display: the menu shows, the options
+# box opens and closes, and the default state lands in the player's folder and nowhere else.
+# Usage: package_test.sh <build folder> <version>
+set -euo pipefail
+build=$(readlink -f "$1")
+version=$2
+tmp=$(mktemp -d /tmp/kx_package.XXXXXX)
+pids=()
+unset XDG_DATA_HOME
+
+cleanup() {
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+# Polls a command until it succeeds; false when the time (seconds) runs out first.
+wait_for() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+
+# --- The package and its files ---------------------------------------------------------
+cpack --config "$build/CPackConfig.cmake" -B "$tmp/pkg" >"$tmp/cpack.log" 2>&1 ||
+  { cat "$tmp/cpack.log"; fail "cpack"; }
+deb=$tmp/pkg/skarblit_${version}_amd64.deb
+[ -f "$deb" ] || fail "no $(basename "$deb")"
+if command -v lintian >/dev/null; then
+  lintian --fail-on error "$deb" >"$tmp/lintian.log" 2>&1 &
+  pids+=($!)
+  lintian_pid=$!
+else
+  echo "lintian is not installed: the package is not linted"
+fi
+[ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section"
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libglfw3 libopenal1 libopengl0; do
+  [[ $depends == *"$lib"* ]] || fail "no $lib in Depends: $depends"
+done
+root=$tmp/root
+dpkg-deb -x "$deb" "$root"
+for f in games/skarblit lib/games/skarblit/skarblit; do
+  [ -x "$root/usr/$f" ] || fail "no program usr/$f"
+done
+for f in share/games/skarblit/data/lumo_font.png share/games/skarblit/data/sfx/Playful.ogg \
+  share/man/man6/skarblit.6.gz share/doc/skarblit/copyright share/doc/skarblit/changelog.gz; do
+  [ -f "$root/usr/$f" ] || fail "no usr/$f"
+done
+for size in 16 32 48 64 128 256; do
+  icon=$root/usr/share/icons/hicolor/${size}x${size}/apps/skarblit.png
+  # Width and height are the PNG header's two big-endian words after the signature.
+  [ "$(od -An -tu4 --endian=big -j16 -N8 "$icon" 2>/dev/null | xargs)" = "$size $size" ] ||
+    fail "icon $size"
+done
+desktop-file-validate "$root"/usr/share/applications/*.desktop
+appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml >"$tmp/as.log" ||
+  { cat "$tmp/as.log"; fail "appstream"; }
+man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l \
+  "$root/usr/share/man/man6/skarblit.6.gz" 2>&1 >/dev/null)
+[ -z "$man_warnings" ] || fail "manual page: $man_warnings"
+# Every document names the package's version.
+grep -q "<release version=\"$version\"" "$root"/usr/share/metainfo/*.xml || fail "metainfo release"
+zcat "$root/usr/share/doc/skarblit/changelog.gz" | head -1 | grep -qF "skarblit ($version)" ||
+  fail "changelog version"
+zcat "$root/usr/share/man/man6/skarblit.6.gz" | grep -q "^\.TH .*\"Skarblit $version\"" ||
+  fail "manual page version"
+
+# --- The launcher without a display ----------------------------------------------------
+launcher=$root/usr/games/skarblit
+installed_data=$root/usr/share/games/skarblit/data
+mkdir -p "$tmp/work" "$tmp/home"
+# Runs the launcher from the work folder with a fresh home and no display; prints
+# "<status>|<stdout>|<stderr>".
+run() {
+  local out err status=0
+  out=$(cd "$tmp/work" && env -u DISPLAY HOME="$tmp/home" "$@" 2>"$tmp/err") || status=$?
+  err=$(cat "$tmp/err")
+  echo "$status|$out|$err"
+}
+[ "$(run "$launcher" --version)" = "0|skarblit $version|" ] ||
+  fail "--version: $(run "$launcher" --version)"
+[[ "$(run "$launcher" --help)" == "0|Usage: skarblit [--help] [--version]"*"|" ]] || fail "--help"
+[ "$(run "$launcher" --bogus)" = "2||skarblit: unknown option '--bogus'. Usage: skarblit [--help] [--version]" ] ||
+  fail "--bogus: $(run "$launcher" --bogus)"
+# The player's folder: made with a link to the data, kept when the data is the player's own,
+# the link mended when it dangles; a relative XDG_DATA_HOME is ignored; a linked launcher
+# still finds its files.
+ln -s "$launcher" "$tmp/linked"
+mkdir -p "$tmp/xdg/skarblit/data" "$tmp/stale/skarblit"
+ln -s "$tmp/nowhere" "$tmp/stale/skarblit/data"
+while read -r xdg command folder want; do
+  run env XDG_DATA_HOME="$xdg" "$command" --version >/dev/null
+  got=$(readlink "$folder/data" || echo own)
+  [ "$got" = "$want" ] || fail "XDG_DATA_HOME=$xdg: $folder/data is $got, not $want"
+done <<EOF
+$tmp/xdg $launcher $tmp/xdg/skarblit own
+$tmp/stale $tmp/linked $tmp/stale/skarblit $installed_data
+relative $launcher $tmp/home/.local/share/skarblit $installed_data
+EOF
+rm -rf "$tmp/home/.local"
+
+# --- The game under a private display --------------------------------------------------
+exec 3>"$tmp/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+exec 3>&-
+wait_for 15 grep -q . "$tmp/display" || fail "Xvfb did not start"
+export DISPLAY=:$(head -1 "$tmp/display")
+(cd "$tmp/work" && exec env HOME="$tmp/home" ALSOFT_DRIVERS=null \
+  "$launcher" >"$tmp/game.out" 2>&1) &
+game=$!
+pids+=($game)
+window=$(timeout 20 xdotool search --sync --name '^Skarblit$' | head -1) || fail "no window"
+# Without a window manager nobody hands the window the focus, and the game waits suspended.
+xdotool windowfocus --sync "$window"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+
+# Pixels of the window: grabs a rectangle and prints "r g b" per pixel.
+pixels() {
+  "$build/kx_game_xtool" grab "$tmp/grab.ppm" $((X + $1)) $((Y + $2)) "$3" "$4" &&
+    tail -c $(($3 * $4 * 3)) "$tmp/grab.ppm" | od -An -v -tu1 -w3
+}
+# Counts the pixels of a rectangle that pass an awk test of $1, $2, $3 (red, green, blue).
+count() { pixels "$1" "$2" "$3" "$4" | awk "$5" | wc -l; }
+# The play button at the lower right glows green.
+play_glows() { [ "$(count 550 417 30 30 '$2 > $1 + 40 && $2 > $3 + 40')" -gt 600 ]; }
+# The menu at rest: the play button glows and the side panel's top ten has slid in.
+menu_shown() { play_glows && [ "$(count 612 75 24 150 '$1 > 200 && $2 > 120 && $3 < 100')" -gt 40 ]; }
+# The options box: its brown panel on both sides of its rows.
+brown() { pixels "$1" "$2" 1 1 | awk '{exit !($1 > 100 && $2 > 40 && $2 < 100 && $3 < 60)}'; }
+dial_left() { ! play_glows; }
+options_shown() { brown 60 400 && brown 300 460 && brown 570 300; }
+options_gone() { ! brown 60 400 && ! brown 570 300; }
+# Holds a key until the screen shows its effect.
+press() {
+  xdotool keydown "$1"
+  wait_for 20 "$2" || fail "$1 did not lead to $2"
+  xdotool keyup "$1"
+}
+
+wait_for 60 menu_shown || fail "the menu did not appear"
+"$build/kx_game_xtool" shot "$build/tests/package_menu.png"
+press Left dial_left
+press Return options_shown
+press Escape options_gone
+state=$tmp/home/.local/share/skarblit/.vantorstate
+default=$(awk 'BEGIN { v[5] = 1; v[10] = 64; v[11] = 64; v[12] = 10; v[14] = 1; v[25] = 1483
+                       for (i = 0; i < 98; i++) printf "%d|", v[i] }')
+wait_for 10 test -s "$state" || fail "no state saved"
+[ "$(cat "$state")" = "$default" ] || fail "state: $(cat "$state")"
+[ "$(readlink "$tmp/home/.local/share/skarblit/data")" = "$installed_data" ] || fail "data link"
+"$build/kx_game_xtool" close "$window"
+status=0
+wait "$game" || status=$?
+[ $status -eq 0 ] || fail "the game ended with status $status: $(cat "$tmp/game.out")"
+[ -z "$(ls -A "$tmp/work")" ] || fail "written to the working folder: $(ls -A "$tmp/work")"
+
+if [ -n "${lintian_pid:-}" ]; then
+  wait "$lintian_pid" || { cat "$tmp/lintian.log"; fail "lintian"; }
+fi
+echo "package: $(basename "$deb") installs, validates and plays from the player's home"
