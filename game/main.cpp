@@ -1,12 +1,19 @@
 // The program: the command line is read first; then the host's entry brings everything up and
-// runs the loop; kxInit sets every module's globals and kxMain creates the application.
+// runs the loop (recording the run, or replaying a recorded one, when asked); kxInit sets every
+// module's globals and kxMain creates the application.
+#include <stb/stb_image_write.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "game/shell/command_line.h"
 #include "game/shell/globals.h"
 #include "game/shell/myapp.h"
-#include "host/vantorgame.h"
+#include "graphics/gl.h"
+#include "host/replaygame.h"
 #include "net/asyncevent.h"
 
 // The runtime modules come first: the game's globals may rely on them.
@@ -24,11 +31,74 @@ int kxMain() {
   return 0;
 }
 
+namespace {
+
+// A replay belongs to the data it was recorded with.
+const char kData[] = "./data";
+
+// SKARBLIT_GRAB="300,900": the first frame drawn after update 300 (and 900) is written to
+// grab-000300.png (and grab-000900.png) in the working directory, while recording or watching a
+// replay, so that a recording's pictures and its replay's can be compared.
+std::vector<int> grabAt;
+
+void GrabFrame(int updates) {
+  if (grabAt.empty() || updates < grabAt.front()) return;
+  int w = kx_app_DeviceWidth(), h = kx_app_DeviceHeight();
+  std::vector<unsigned char> pixels(static_cast<size_t>(w) * h * 4);
+  kx_graphics_gl.ReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  char name[32];
+  std::snprintf(name, sizeof name, "grab-%06d.png", grabAt.front());
+  // OpenGL's rows run bottom up.
+  stbi_write_png(name, w, h, 4, pixels.data() + (h - 1) * w * 4, -w * 4);
+  grabAt.erase(grabAt.begin());
+}
+
+void GrabWhenAsked() {
+  const char* list = std::getenv("SKARBLIT_GRAB");
+  for (const char* p = list; p && *p; ++p) {
+    if (p == list || p[-1] == ',') grabAt.push_back(std::atoi(p));
+  }
+  if (!grabAt.empty()) kx_replay_frame = GrabFrame;
+}
+
+int Record(const std::string& path, int argc, const char** argv) {
+  KxRecordingGame* host = new KxRecordingGame;
+  if (!host->Record(path, KX_VERSION, kx_replay_FolderChecksum(kData))) {
+    std::fprintf(stderr, "skarblit: %s: cannot be created\n", path.c_str());
+    return 2;
+  }
+  GrabWhenAsked();
+  return KxVantorGame::Main2(host, argc, argv);
+}
+
+int Replay(const std::string& path, bool watch, int argc, const char** argv) {
+  if (watch) {
+    GrabWhenAsked();
+  } else {
+    // Verifying needs neither pictures nor sound.
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    kx_graphics_gl = kx_graphics_NullGl();
+  }
+  KxReplayGame* host = new KxReplayGame(watch);
+  if (!host->Load(path, KX_VERSION, kx_replay_FolderChecksum(kData))) {
+    std::fprintf(stderr, "skarblit: %s: %s\n", path.c_str(), host->Error().c_str());
+    return 2;
+  }
+  return KxVantorGame::Main2(host, argc, argv);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   CommandLine line = kx_cmdline_Parse(argc, argv);
   if (line.status >= 0) {
-    fputs(line.text.c_str(), line.status == 0 ? stdout : stderr);
+    std::fputs(line.text.c_str(), line.status == 0 ? stdout : stderr);
     return line.status;
   }
-  return KxVantorGame::Main(argc, const_cast<const char**>(argv));
+  const char** args = const_cast<const char**>(argv);
+  kx_replay_digest = kx_Skarblit_Digest;
+  if (!line.record.empty()) return Record(line.record, argc, args);
+  if (!line.replay.empty()) return Replay(line.replay, true, argc, args);
+  if (!line.verify.empty()) return Replay(line.verify, false, argc, args);
+  return KxVantorGame::Main(argc, args);
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 unsigned (*kx_replay_digest)() = nullptr;
+void (*kx_replay_frame)(int updates) = nullptr;
 
 namespace {
 
@@ -224,6 +225,7 @@ void KxRecordingGame::ResumeGame() {
 
 void KxRecordingGame::UpdateGame() {
   Put(KxReplayUpdate);
+  ++updates_;
   KxVantorGame::UpdateGame();
   Put(KxReplayDigest, {Digest()});
 }
@@ -233,6 +235,7 @@ void KxRecordingGame::UpdateGame() {
 void KxRecordingGame::RenderGame() {
   Put(KxReplayRender, {static_cast<int>((Glfw().GetTime() - start_) * 1000.0)});
   KxVantorGame::RenderGame();
+  if (kx_replay_frame) kx_replay_frame(updates_);
   if (++renders_ % kRendersPerBlock == 0) writer_.Flush();
 }
 
@@ -333,6 +336,7 @@ void KxReplayGame::Dispatch(const KxReplayEntry& entry) {
     case KxReplayRender:
       WaitUntil(i[0]);
       RenderGame();
+      if (kx_replay_frame) kx_replay_frame(updates_);
       if (watch_) {
         Glfw().SwapBuffers();
         Glfw().PollEvents();

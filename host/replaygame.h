@@ -13,6 +13,9 @@
 // A fingerprint of the game's state after an update, supplied by the program; null means the
 // replay checks only the conversation and the saved states.
 extern unsigned (*kx_replay_digest)();
+// Called after every frame drawn while recording or replaying, with the updates run so far;
+// null for none. The program uses it to grab pictures at chosen updates.
+extern void (*kx_replay_frame)(int updates);
 
 class KxRecordingGame : public KxVantorGame {
  public:
@@ -54,6 +57,7 @@ class KxRecordingGame : public KxVantorGame {
   String state_;  // the state string last loaded or stored: the run's final state
   double start_ = 0;
   int renders_ = 0;
+  int updates_ = 0;
 };
 
 class KxReplayGame : public KxVantorGame {

@@ -14,9 +14,24 @@ void ShowVersion(CommandLine& line, const char*) {
   line.text = std::string(kProgram) + " " + KX_VERSION + "\n";
 }
 
+// A run is recorded, watched or verified, one at a time.
+void ReplayFile(CommandLine& line, std::string CommandLine::*file, const char* value) {
+  if (!line.record.empty() || !line.replay.empty() || !line.verify.empty()) {
+    line.status = 2;
+    line.text = std::string(kProgram) + ": --record, --replay and --verify go one at a time\n";
+  }
+  line.*file = value;
+}
+
 const CommandOption kOptions[] = {
     {"--help", nullptr, "show this help and exit", ShowHelp},
     {"--version", nullptr, "show the version and exit", ShowVersion},
+    {"--record", "FILE", "play, and record the run into FILE",
+     [](CommandLine& line, const char* v) { ReplayFile(line, &CommandLine::record, v); }},
+    {"--replay", "FILE", "watch a recorded run (Escape stops)",
+     [](CommandLine& line, const char* v) { ReplayFile(line, &CommandLine::replay, v); }},
+    {"--verify", "FILE", "replay a run without a window; 0 when it matches",
+     [](CommandLine& line, const char* v) { ReplayFile(line, &CommandLine::verify, v); }},
 };
 const int kOptionCount = sizeof kOptions / sizeof kOptions[0];
 

@@ -8,6 +8,8 @@
 struct CommandLine {
   int status = -1;   // -1: start the game; otherwise end at once with this exit status
   std::string text;  // printed before ending: to standard output for status 0, else to standard error
+  // At most one of these is set: record the run into the file, watch the file, verify it.
+  std::string record, replay, verify;
 };
 
 struct CommandOption {

@@ -15,7 +15,8 @@ std::string g_file;
 std::string Quote(const std::string& text) {
   return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
 }
-const std::string kUsage = Quote("Usage: skarblit [--help] [--version]");
+const std::string kUsage = Quote(
+    "Usage: skarblit [--help] [--version] [--record FILE] [--replay FILE] [--verify FILE]");
 
 const CommandOption kWithValue[] = {
     {"--file", "FILE", "", [](CommandLine&, const char* value) { g_file = value; }}};
@@ -39,6 +40,8 @@ TEST(CommandLine, StartsPrintsOrRefusesInOneLine) {
       {nullptr, {"-h"}, 2, "skarblit: unknown option '-h'" + mistake, ""},
       {nullptr, {"-"}, 2, "skarblit: unknown option '-'" + mistake, ""},
       {nullptr, {"--help=yes"}, 2, "skarblit: option '--help' takes no value" + mistake, ""},
+      {nullptr, {"--verify", "a.skr", "--record", "b.skr"}, 2,
+       "skarblit: --record, --replay and --verify go one at a time\n", ""},
       {kWithValue, {"--file", "a.rec"}, -1, "", "a.rec"},
       {kWithValue, {"--file=b.rec", "x"}, -1, "", "b.rec"},
       {kWithValue, {"--file"}, 2,
