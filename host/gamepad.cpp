@@ -1,5 +1,10 @@
-// Joysticks in the game's layout.
+// Joysticks in the game's layout, and the extra gamepad mappings read at start-up.
 #include "host/gamepad.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 namespace {
 
@@ -14,6 +19,25 @@ const int kPadButtons[glfw2::GAMEPAD_BUTTONS] = {
 
 // A trigger at rest reads -1 from the library; the game sees 0 until it is pressed.
 float Trigger(float axis) { return (axis + 1) / 2; }
+
+// Hands every mapping line of `text` to the library, one at a time so that the refused ones
+// are known; blank lines and # comments are passed over.
+void AddMappings(std::istream& text, const char* source) {
+  std::string line;
+  int number = 0, first = 0, refused = 0;
+  while (std::getline(text, line)) {
+    ++number;
+    line.erase(line.find_last_not_of(" \t\r") + 1);
+    if (line.empty() || line[0] == '#') continue;
+    bool added = line.find('\0') == std::string::npos &&
+                 glfw2::Current()->UpdateGamepadMapping(line.c_str());
+    if (!added && refused++ == 0) first = number;
+  }
+  if (refused == 0) return;
+  std::string more = refused > 1 ? " and " + std::to_string(refused - 1) + " more" : "";
+  kxPrint(String::FromUtf8("Gamepad mapping refused: " + std::string(source) + " line " +
+                           std::to_string(first) + more));
+}
 
 }  // namespace
 
@@ -53,4 +77,12 @@ void kx_gamepad_MapRaw(const float axes[6], int axisCount, const unsigned char* 
   } else if (count == 18 && axisCount == 4) {
     joyy[1] = -joyz[0];
   }
+}
+
+void kx_gamepad_AddMappings() {
+  std::ifstream file("./gamecontrollerdb.txt", std::ios::binary);
+  AddMappings(file, "gamecontrollerdb.txt");
+  const char* config = std::getenv("SDL_GAMECONTROLLERCONFIG");
+  std::istringstream lines(config ? config : "");
+  AddMappings(lines, "SDL_GAMECONTROLLERCONFIG");
 }

@@ -1,5 +1,6 @@
 // Joysticks in the game's layout: pads whose layout the windowing library knows, read through
-// its gamepad mapping; other joysticks as they come, rearranged by their button count.
+// its gamepad mapping; other joysticks as they come, rearranged by their button count; and
+// the extra mappings players add at start-up.
 #pragma once
 #include "host/glfw2.h"
 #include "runtime/runtime.h"
@@ -16,3 +17,7 @@ void kx_gamepad_Map(const glfw2::GamepadState& pad, Array<float> joyx, Array<flo
 void kx_gamepad_MapRaw(const float axes[6], int axisCount, const unsigned char* state,
                        int count, Array<float> joyx, Array<float> joyy, Array<float> joyz,
                        Array<bool> buttons);
+// Adds the mappings of ./gamecontrollerdb.txt and then those of the environment variable
+// SDL_GAMECONTROLLERCONFIG (so these win) to the library's; a source with lines the library
+// refuses is reported once on standard output, and its other lines still count.
+void kx_gamepad_AddMappings();

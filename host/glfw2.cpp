@@ -1,10 +1,11 @@
 // GLFW 2.7 behaviour over GLFW 3: key numbers, one reopenable window with remembered title,
 // close requests that only close when the callback agrees, and 2.7's joystick axis signs;
-// besides, GLFW 3's gamepads.
+// besides, GLFW 3's gamepads and their mappings.
 #include "host/glfw2.h"
 
 #include <GLFW/glfw3.h>
 
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -253,6 +254,17 @@ class Glfw3 : public Api {
     }
     std::memcpy(state->axes, pad.axes, sizeof(state->axes));
     return kTrue;
+  }
+
+  // GLFW reports a malformed mapping as an error but still returns true, and passes over
+  // lines that do not start with a GUID, or are too long for it, without a word.
+  int UpdateGamepadMapping(const char* line) override {
+    if (!std::isxdigit(static_cast<unsigned char>(line[0])) || std::strlen(line) >= 1024) {
+      return kFalse;
+    }
+    glfwGetError(nullptr);
+    int added = glfwUpdateGamepadMappings(line);
+    return added && glfwGetError(nullptr) == GLFW_NO_ERROR ? kTrue : kFalse;
   }
 
   int GetVideoModes(VidMode* list, int maxcount) override {

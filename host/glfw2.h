@@ -87,8 +87,8 @@ constexpr int PRESENT = 0x00050001;
 constexpr int AXES = 0x00050002;
 constexpr int BUTTONS = 0x00050003;
 
-// Gamepads: a joystick whose layout the library knows (one of its built-in mappings) also
-// reads as GLFW 3's standard pad, with these buttons and axes. The
+// Gamepads: a joystick whose layout the library knows (a built-in mapping or one added with
+// UpdateGamepadMapping) also reads as GLFW 3's standard pad, with these buttons and axes. The
 // sticks' vertical axes are down-positive and the triggers rest at -1, as in GLFW 3.
 constexpr int GAMEPAD_A = 0;
 constexpr int GAMEPAD_B = 1;
@@ -173,6 +173,10 @@ class Api {
   virtual int GetJoystickButtons(int joy, unsigned char* buttons, int count) = 0;
   // kTrue, with the pad's state, when the joystick is present and its layout is known.
   virtual int GetGamepadState(int joy, GamepadState* state) = 0;
+  // Adds one line of the community controller database's format (GUID, name, bindings),
+  // replacing any mapping of the same GUID; kFalse when the library refused it. Lines for
+  // another platform are passed over as accepted. Only after Init.
+  virtual int UpdateGamepadMapping(const char* line) = 0;
 
   // Fill up to `maxcount` modes; return how many were filled.
   virtual int GetVideoModes(VidMode* list, int maxcount) = 0;

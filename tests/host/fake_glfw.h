@@ -86,6 +86,7 @@ class FakeGlfw : public glfw2::Api {
     *state = joysticks[joy].pad;
     return glfw2::kTrue;
   }
+  int UpdateGamepadMapping(const char*) override { return glfw2::kTrue; }
   int GetVideoModes(glfw2::VidMode* list, int maxcount) override {
     return Copy(std::vector<glfw2::VidMode>{{800, 600, 8, 8, 8}, {1024, 768, 8, 8, 8}}, list,
                 maxcount);
