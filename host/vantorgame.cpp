@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/gamepad.h"
+
 int kx_std_main(int argc, const char** argv) {
   kx_std_startup(argc, argv);
   kxInit();
@@ -18,6 +20,7 @@ int KxVantorGame::Main(int argc, const char** argv) {
     fflush(stdout);
     exit(-1);
   }
+  kx_gamepad_AddMappings();
   KxVantorGame* game = new KxVantorGame;
   KxGame::_game = game;
   KxGlfwGame::_glfwGame = game;
