@@ -1,17 +1,44 @@
 // GLFW 2.7 behaviour over GLFW 3: key numbers, one reopenable window with remembered title,
-// close requests that only close when the callback agrees, and 2.7's joystick axis signs.
+// close requests that only close when the callback agrees, and 2.7's joystick axis signs;
+// besides, GLFW 3's gamepads and their mappings.
 #include "host/glfw2.h"
 
 #include <GLFW/glfw3.h>
 
+#include <cctype>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace glfw2 {
 namespace {
+
+static_assert(GAMEPAD_A == GLFW_GAMEPAD_BUTTON_A && GAMEPAD_B == GLFW_GAMEPAD_BUTTON_B &&
+                  GAMEPAD_X == GLFW_GAMEPAD_BUTTON_X && GAMEPAD_Y == GLFW_GAMEPAD_BUTTON_Y &&
+                  GAMEPAD_LEFT_BUMPER == GLFW_GAMEPAD_BUTTON_LEFT_BUMPER &&
+                  GAMEPAD_RIGHT_BUMPER == GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER &&
+                  GAMEPAD_BACK == GLFW_GAMEPAD_BUTTON_BACK &&
+                  GAMEPAD_START == GLFW_GAMEPAD_BUTTON_START &&
+                  GAMEPAD_GUIDE == GLFW_GAMEPAD_BUTTON_GUIDE &&
+                  GAMEPAD_LEFT_THUMB == GLFW_GAMEPAD_BUTTON_LEFT_THUMB &&
+                  GAMEPAD_RIGHT_THUMB == GLFW_GAMEPAD_BUTTON_RIGHT_THUMB &&
+                  GAMEPAD_DPAD_UP == GLFW_GAMEPAD_BUTTON_DPAD_UP &&
+                  GAMEPAD_DPAD_RIGHT == GLFW_GAMEPAD_BUTTON_DPAD_RIGHT &&
+                  GAMEPAD_DPAD_DOWN == GLFW_GAMEPAD_BUTTON_DPAD_DOWN &&
+                  GAMEPAD_DPAD_LEFT == GLFW_GAMEPAD_BUTTON_DPAD_LEFT &&
+                  GAMEPAD_BUTTONS == GLFW_GAMEPAD_BUTTON_LAST + 1,
+              "the gamepad buttons are numbered as GLFW's");
+static_assert(GAMEPAD_LEFT_X == GLFW_GAMEPAD_AXIS_LEFT_X &&
+                  GAMEPAD_LEFT_Y == GLFW_GAMEPAD_AXIS_LEFT_Y &&
+                  GAMEPAD_RIGHT_X == GLFW_GAMEPAD_AXIS_RIGHT_X &&
+                  GAMEPAD_RIGHT_Y == GLFW_GAMEPAD_AXIS_RIGHT_Y &&
+                  GAMEPAD_LEFT_TRIGGER == GLFW_GAMEPAD_AXIS_LEFT_TRIGGER &&
+                  GAMEPAD_RIGHT_TRIGGER == GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER &&
+                  GAMEPAD_AXES == GLFW_GAMEPAD_AXIS_LAST + 1,
+              "the gamepad axes are numbered as GLFW's");
 
 // GLFW 3 key -> 2.7 key, for the keys whose numbers differ.
 struct KeyPair {
@@ -217,6 +244,27 @@ class Glfw3 : public Api {
     int n = 0;
     for (; state && n < count && n < have; n++) buttons[n] = state[n] == GLFW_PRESS ? kPress : kRelease;
     return n;
+  }
+
+  int GetGamepadState(int joy, GamepadState* state) override {
+    GLFWgamepadstate pad;
+    if (!glfwJoystickPresent(joy) || !glfwGetGamepadState(joy, &pad)) return kFalse;
+    for (int i = 0; i < GAMEPAD_BUTTONS; i++) {
+      state->buttons[i] = pad.buttons[i] == GLFW_PRESS ? kPress : kRelease;
+    }
+    std::memcpy(state->axes, pad.axes, sizeof(state->axes));
+    return kTrue;
+  }
+
+  // GLFW reports a malformed mapping as an error but still returns true, and passes over
+  // lines that do not start with a GUID, or are too long for it, without a word.
+  int UpdateGamepadMapping(const char* line) override {
+    if (!std::isxdigit(static_cast<unsigned char>(line[0])) || std::strlen(line) >= 1024) {
+      return kFalse;
+    }
+    glfwGetError(nullptr);
+    int added = glfwUpdateGamepadMappings(line);
+    return added && glfwGetError(nullptr) == GLFW_NO_ERROR ? kTrue : kFalse;
   }
 
   int GetVideoModes(VidMode* list, int maxcount) override {

@@ -87,6 +87,38 @@ constexpr int PRESENT = 0x00050001;
 constexpr int AXES = 0x00050002;
 constexpr int BUTTONS = 0x00050003;
 
+// Gamepads: a joystick whose layout the library knows (a built-in mapping or one added with
+// UpdateGamepadMapping) also reads as GLFW 3's standard pad, with these buttons and axes. The
+// sticks' vertical axes are down-positive and the triggers rest at -1, as in GLFW 3.
+constexpr int GAMEPAD_A = 0;
+constexpr int GAMEPAD_B = 1;
+constexpr int GAMEPAD_X = 2;
+constexpr int GAMEPAD_Y = 3;
+constexpr int GAMEPAD_LEFT_BUMPER = 4;
+constexpr int GAMEPAD_RIGHT_BUMPER = 5;
+constexpr int GAMEPAD_BACK = 6;
+constexpr int GAMEPAD_START = 7;
+constexpr int GAMEPAD_GUIDE = 8;
+constexpr int GAMEPAD_LEFT_THUMB = 9;
+constexpr int GAMEPAD_RIGHT_THUMB = 10;
+constexpr int GAMEPAD_DPAD_UP = 11;
+constexpr int GAMEPAD_DPAD_RIGHT = 12;
+constexpr int GAMEPAD_DPAD_DOWN = 13;
+constexpr int GAMEPAD_DPAD_LEFT = 14;
+constexpr int GAMEPAD_BUTTONS = 15;
+constexpr int GAMEPAD_LEFT_X = 0;
+constexpr int GAMEPAD_LEFT_Y = 1;
+constexpr int GAMEPAD_RIGHT_X = 2;
+constexpr int GAMEPAD_RIGHT_Y = 3;
+constexpr int GAMEPAD_LEFT_TRIGGER = 4;
+constexpr int GAMEPAD_RIGHT_TRIGGER = 5;
+constexpr int GAMEPAD_AXES = 6;
+
+struct GamepadState {
+  unsigned char buttons[GAMEPAD_BUTTONS];  // kPress or kRelease
+  float axes[GAMEPAD_AXES];
+};
+
 struct VidMode {
   int Width;
   int Height;
@@ -139,6 +171,12 @@ class Api {
   // Fill up to `count` entries; return how many the joystick has (at most `count`).
   virtual int GetJoystickPos(int joy, float* pos, int count) = 0;
   virtual int GetJoystickButtons(int joy, unsigned char* buttons, int count) = 0;
+  // kTrue, with the pad's state, when the joystick is present and its layout is known.
+  virtual int GetGamepadState(int joy, GamepadState* state) = 0;
+  // Adds one line of the community controller database's format (GUID, name, bindings),
+  // replacing any mapping of the same GUID; kFalse when the library refused it. Lines for
+  // another platform are passed over as accepted. Only after Init.
+  virtual int UpdateGamepadMapping(const char* line) = 0;
 
   // Fill up to `maxcount` modes; return how many were filled.
   virtual int GetVideoModes(VidMode* list, int maxcount) = 0;

@@ -4,8 +4,12 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include "host/gamepad.h"
 
 extern char** environ;
 
@@ -17,6 +21,21 @@ glfw2::Api& Glfw() { return *glfw2::Current(); }
 
 // Most updates run in one rendered frame before the backlog is dropped.
 const int kMaxCatchUp = 4;
+
+// The library's joystick slot behind a port, or -1. Ports follow the order in which the pads
+// were connected, not the library's slots (it reuses the lowest free one): when a pad goes,
+// the later ones move up a port, so the pads still there keep the first ports, which are the
+// ones the input device polls and the game steers with.
+int JoystickSlot(std::vector<int>& slots, int port) {
+  auto gone = [](int slot) { return !Glfw().GetJoystickParam(slot, glfw2::PRESENT); };
+  slots.erase(std::remove_if(slots.begin(), slots.end(), gone), slots.end());
+  for (int slot = glfw2::JOYSTICK_1; slot <= glfw2::JOYSTICK_LAST; slot++) {
+    if (!gone(slot) && std::find(slots.begin(), slots.end(), slot) == slots.end()) {
+      slots.push_back(slot);
+    }
+  }
+  return port >= 0 && port < static_cast<int>(slots.size()) ? slots[port] : -1;
+}
 
 }  // namespace
 
@@ -166,35 +185,22 @@ int KxGlfwGame::OnWindowClose() {
 
 bool KxGlfwGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
                               Array<bool> buttons) {
-  if (!Glfw().GetJoystickParam(port, glfw2::PRESENT)) return false;
+  int slot = JoystickSlot(joySlots, port);
+  if (slot < 0) return false;
   // The input device hands in at least two sticks and 32 buttons; anything shorter is left be.
   if (joyx.Length() < 2 || joyy.Length() < 2 || joyz.Length() < 2 || buttons.Length() < 32) {
     return true;
   }
+  glfw2::GamepadState pad;
+  if (Glfw().GetGamepadState(slot, &pad)) {
+    kx_gamepad_Map(pad, joyx, joyy, joyz, buttons);
+    return true;
+  }
   float axes[6] = {};
-  int axisCount = Glfw().GetJoystickPos(port, axes, 6);
-  joyx[0] = axes[0];
-  joyy[0] = axes[1];
-  joyz[0] = axes[2];
-  joyx[1] = axes[3];
-  joyy[1] = axes[4];
-  joyz[1] = axes[5];
+  int axisCount = Glfw().GetJoystickPos(slot, axes, 6);
   unsigned char state[32] = {};
-  int count = Glfw().GetJoystickButtons(port, state, 32);
-  if (count > 12) {
-    // Pads with more than twelve buttons keep their last four (start, back, sticks) at 8..11.
-    for (int i = 0; i < 8; i++) buttons[i] = state[i] == glfw2::kPress;
-    for (int i = 0; i < 4; i++) buttons[8 + i] = state[count - 4 + i] == glfw2::kPress;
-    for (int i = 0; i < count - 12; i++) buttons[12 + i] = state[8 + i] == glfw2::kPress;
-  } else {
-    for (int i = 0; i < count; i++) buttons[i] = state[i] == glfw2::kPress;
-  }
-  if (count == 14 && axisCount == 5) {
-    joyx[1] = axes[4];
-    joyy[1] = -axes[3];
-  } else if (count == 18 && axisCount == 4) {
-    joyy[1] = -joyz[0];
-  }
+  int count = Glfw().GetJoystickButtons(slot, state, 32);
+  kx_gamepad_MapRaw(axes, axisCount, state, count, joyx, joyy, joyz, buttons);
   return true;
 }
 

@@ -2,6 +2,8 @@
 // catch-up, suspension on window activity, key/mouse/close translation, joysticks, the window
 // and its display modes, and the program's path scheme.
 #pragma once
+#include <vector>
+
 #include "host/game.h"
 #include "host/glfw2.h"
 
@@ -74,4 +76,6 @@ class KxGlfwGame : public KxGame {
   double updatePeriod = 0.0;
   double nextUpdate = 0.0;
   int swapInterval = -1;
+  // The windowing library's joystick slot behind each port, in the order the pads came.
+  std::vector<int> joySlots;
 };

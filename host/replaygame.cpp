@@ -72,6 +72,8 @@ class HeadlessGlfw : public glfw2::Api {
   int GetJoystickParam(int, int) override { return 0; }
   int GetJoystickPos(int, float*, int) override { return 0; }
   int GetJoystickButtons(int, unsigned char*, int) override { return 0; }
+  int GetGamepadState(int, glfw2::GamepadState*) override { return glfw2::kFalse; }
+  int UpdateGamepadMapping(const char*) override { return glfw2::kTrue; }
   int GetVideoModes(glfw2::VidMode*, int) override { return 0; }
   void GetDesktopMode(glfw2::VidMode* mode) override { *mode = glfw2::VidMode{0, 0, 0, 0, 0, 0}; }
   double GetTime() override { return 0; }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/gamepad.h"
+
 int kx_std_main(int argc, const char** argv) {
   kx_std_startup(argc, argv);
   kxInit();
@@ -22,6 +24,7 @@ int KxVantorGame::Main2(KxVantorGame* game, int argc, const char** argv) {
     fflush(stdout);
     exit(-1);
   }
+  kx_gamepad_AddMappings();
   KxGame::_game = game;
   KxGlfwGame::_glfwGame = game;
   try {

@@ -1,5 +1,6 @@
-// The program's entry: brings up the windowing library and the runtime, creates the
-// application and runs the host's loop until the window is gone.
+// The program's entry: brings up the windowing library (with the players' extra gamepad
+// mappings) and the runtime, creates the application and runs the host's loop until the
+// window is gone.
 #pragma once
 #include "host/glfwgame.h"
 

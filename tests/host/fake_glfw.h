@@ -1,5 +1,6 @@
 // A scripted windowing library for host tests: a settable clock that sleeping advances,
-// window state, held keys, joysticks, video modes, and a hook run at every event poll.
+// window state, held keys, joysticks and gamepads, video modes, and a hook run at every event
+// poll.
 #pragma once
 #include <functional>
 #include <set>
@@ -16,6 +17,8 @@ class FakeGlfw : public glfw2::Api {
     bool present = false;
     std::vector<float> axes;
     std::vector<unsigned char> buttons;
+    bool mapped = false;  // the library knows its layout: `pad` is what it reads as
+    glfw2::GamepadState pad = {};
   };
 
   FakeGlfw() { glfw2::Install(this); }
@@ -78,6 +81,12 @@ class FakeGlfw : public glfw2::Api {
   int GetJoystickButtons(int joy, unsigned char* buttons, int count) override {
     return Copy(joysticks[joy].buttons, buttons, count);
   }
+  int GetGamepadState(int joy, glfw2::GamepadState* state) override {
+    if (!joysticks[joy].present || !joysticks[joy].mapped) return glfw2::kFalse;
+    *state = joysticks[joy].pad;
+    return glfw2::kTrue;
+  }
+  int UpdateGamepadMapping(const char*) override { return glfw2::kTrue; }
   int GetVideoModes(glfw2::VidMode* list, int maxcount) override {
     return Copy(std::vector<glfw2::VidMode>{{800, 600, 8, 8, 8}, {1024, 768, 8, 8, 8}}, list,
                 maxcount);

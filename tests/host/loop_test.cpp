@@ -1,6 +1,6 @@
 // The host's loop and events on a scripted windowing library: catch-up and pacing, the
 // guarded delegate calls with their collector steps, suspension, key/mouse/close translation,
-// joystick remapping and window re-opening.
+// joysticks in the game's layout and their ports, and window re-opening.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -280,41 +280,80 @@ TEST_F(HostTest, WindowOpensCentredWithTitleAndReopeningReleasesHeldKeys) {
   EXPECT_EQ(glfwGraphicsSeq - seq, fake.opens) << "every opening tells graphics to re-create";
 }
 
-TEST_F(HostTest, JoysticksRemapByTheirButtonAndAxisCounts) {
+// Pads whose layout the library knows read through its mapping, whatever their raw buttons
+// and hats; other joysticks are rearranged by their button and axis counts.
+TEST_F(HostTest, JoysticksReadInTheGameLayout) {
+  using namespace glfw2;
   struct Pad {
-    int buttons;
+    const char* name;
+    int buttons;  // the raw reading
     std::vector<float> axes;
-    std::vector<int> down, pressed;
+    std::vector<int> down;
+    std::vector<int> padDown;  // the mapped reading, when there are axes
+    std::vector<float> padAxes;
+    std::vector<int> pressed;  // the game's
     std::vector<float> sticks;
   };
   const float a = .1f, b = .2f, c = .3f, d = .4f, e = .5f;
   const Pad pads[] = {
-      {10, {a, b, c, d, e, .6f, .7f}, {0, 9}, {0, 9}, {a, b, c, d, e, .6f}},
+      {"10 buttons", 10, {a, b, c, d, e, .6f, .7f}, {0, 9}, {}, {}, {0, 9}, {a, b, c, d, e, .6f}},
       // The last four physical buttons move to 8..11, physical 8 and 9 to 12 and 13, and the
       // right stick comes from axes four and three.
-      {14, {a, b, c, d, e}, {7, 8, 9, 10, 13}, {7, 8, 11, 12, 13}, {a, b, c, e, -d, 0}},
-      {16, {0, 0}, {9, 10, 13}, {9, 13, 14}, std::vector<float>(6)},
-      {18, {a, b, c, d}, {17, 13}, {11, 17}, {a, b, c, d, -c, 0}},
+      {"14 buttons", 14, {a, b, c, d, e}, {7, 8, 9, 10, 13}, {}, {}, {7, 8, 11, 12, 13},
+       {a, b, c, e, -d, 0}},
+      {"16 buttons", 16, {0, 0}, {9, 10, 13}, {}, {}, {9, 13, 14}, std::vector<float>(6)},
+      {"18 buttons", 18, {a, b, c, d}, {17, 13}, {}, {}, {11, 17}, {a, b, c, d, -c, 0}},
+      // Its d-pad is a hat, its guide button the ninth: raw, the d-pad would do nothing and
+      // guide would steer left. Sticks up-positive, triggers from 0 at rest.
+      {"Xbox-style", 11, {0, 0, -1, 0, 0, -1, 0, 1}, {7, 8}, {GAMEPAD_DPAD_UP, GAMEPAD_GUIDE,
+       GAMEPAD_START}, {e, -1, 0, .25f, -1, 1}, {7, 9, 14}, {e, 1, 0, 0, -.25f, 1}},
+      // Its triggers are buttons six and seven as well: raw, half a trigger would pause.
+      {"PlayStation-style", 13, {0, 0, 0, -1, 0, 0}, {0, 6, 9}, {GAMEPAD_A, GAMEPAD_START,
+       GAMEPAD_DPAD_LEFT, GAMEPAD_LEFT_THUMB}, {0, 0, -1, 0, 0, -1}, {0, 7, 8, 12},
+       {0, 0, e, -1, 0, 0}},
   };
   Array<float> x{2}, y{2}, z{2};
   Array<bool> buttons{32};
   for (const Pad& pad : pads) {
-    FakeGlfw::Joystick& j = fake.joysticks[1];
+    FakeGlfw::Joystick& j = fake.joysticks[0];
     j.present = true;
     j.axes = pad.axes;
-    j.buttons.assign(pad.buttons, glfw2::kRelease);
-    for (int i : pad.down) j.buttons[i] = glfw2::kPress;
-    EXPECT_TRUE(host.PollJoystick(1, x, y, z, buttons));
+    j.buttons.assign(pad.buttons, kRelease);
+    for (int i : pad.down) j.buttons[i] = kPress;
+    j.mapped = !pad.padAxes.empty();
+    j.pad = {};
+    for (int i : pad.padDown) j.pad.buttons[i] = kPress;
+    std::copy(pad.padAxes.begin(), pad.padAxes.end(), j.pad.axes);
+    EXPECT_TRUE(host.PollJoystick(0, x, y, z, buttons));
     std::vector<int> pressed;
     for (int i = 0; i < 32; i++) {
       if (buttons[i]) pressed.push_back(i);
     }
-    EXPECT_EQ(pressed, pad.pressed) << pad.buttons << " buttons";
-    EXPECT_EQ(std::vector<float>({x[0], y[0], z[0], x[1], y[1], z[1]}), pad.sticks)
-        << pad.buttons << " buttons";
+    EXPECT_EQ(pressed, pad.pressed) << pad.name;
+    EXPECT_EQ(std::vector<float>({x[0], y[0], z[0], x[1], y[1], z[1]}), pad.sticks) << pad.name;
   }
-  EXPECT_FALSE(host.PollJoystick(0, x, y, z, buttons)) << "absent pads change nothing";
-  EXPECT_TRUE(buttons[11]);
+  EXPECT_FALSE(host.PollJoystick(1, x, y, z, buttons)) << "absent pads change nothing";
+  EXPECT_TRUE(buttons[12]);
+}
+
+// GLFW gives a new pad the lowest free slot; ports go by the order the pads came in, so when
+// one goes the others move up and the first port, which steers, always has a pad.
+TEST_F(HostTest, PortsFollowTheOrderThePadsWereConnectedIn) {
+  const struct {
+    int slot;
+    bool present;
+    std::vector<int> ports;  // the slot behind each port
+  } steps[] = {{5, true, {5}}, {0, true, {5, 0}}, {5, false, {0}}, {5, true, {0, 5}},
+               {3, true, {0, 5, 3}}, {0, false, {5, 3}}};
+  Array<float> x{2}, y{2}, z{2};
+  Array<bool> buttons{32};
+  for (const auto& step : steps) {
+    fake.joysticks[step.slot].present = step.present;
+    fake.joysticks[step.slot].axes = {static_cast<float>(step.slot)};
+    std::vector<int> ports;
+    for (int port = 0; host.PollJoystick(port, x, y, z, buttons); port++) ports.push_back(x[0]);
+    EXPECT_EQ(ports, step.ports) << "slot " << step.slot;
+  }
 }
 
 bool watchedDestroyed = false;

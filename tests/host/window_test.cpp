@@ -1,6 +1,7 @@
-// The host on a real X server: its titled window, keys typed into it, suspension when another
-// window takes the focus, and the close button ending the program. (Where the window sits is
-// checked on the scripted library and, for the whole game, under the app's and game's tests.)
+// The host on a real X server: its titled window, extra gamepad mappings, keys typed into it,
+// suspension when another window takes the focus, and the close button ending the program.
+// (Where the window sits is checked on the scripted library and, for the whole game, under the
+// app's and game's tests.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,12 +18,25 @@ namespace {
 using kxtest::ReadFile;
 using kxtest::WaitFor;
 
-TEST(HostWindow, TakesKeysSuspendsAndClosesOnRequest) {
+TEST(HostWindow, TakesPadMappingsAndKeysSuspendsAndClosesOnRequest) {
   kxtest::Xvfb xvfb;
   ASSERT_TRUE(xvfb.Start(1280, 1024)) << "Xvfb did not start";
-  std::string out = kxtest::MakeTempDir("kxhostwin") + "/out";
+  std::string dir = kxtest::MakeTempDir("kxhostwin"), out = dir + "/out";
+  // Extra gamepad mappings from the two usual places; GLFW takes every well-formed line (for
+  // another platform too) and refuses the others, which are reported once.
+  const char mappings[] =
+      "# Players' own pads\r\n"
+      "03000000ffff00001234000001000000,Test pad,a:b0,b:b1,dpup:h0.1,platform:Linux,\r\n"
+      "\r\n"
+      "03000000ffff00005678000001000000,Other,a:b1,platform:Windows,\n";
+  ASSERT_TRUE(kxtest::WriteFile(dir + "/gamecontrollerdb.txt", mappings));
+  std::string config =
+      "SDL_GAMECONTROLLERCONFIG=05000000ffff00001234000001000000,Env pad,a:b0,leftx:a0,\n"
+      "0300,a GUID too short\n"
+      "not a mapping";
   kxtest::Child probe;
-  ASSERT_TRUE(probe.Start({KX_HOST_WINDOW_PROBE}, {"DISPLAY=" + xvfb.Display()}, out));
+  ASSERT_TRUE(probe.Start({KX_HOST_WINDOW_PROBE}, {"DISPLAY=" + xvfb.Display(), config}, out,
+                          "", dir));
   size_t from = 0;  // lines before this offset of the output are no longer looked at
   auto saw = [&](const std::string& line) {
     return WaitFor([&] { return ReadFile(out).find(line + "\n", from) != std::string::npos; }, 10);
@@ -33,6 +47,8 @@ TEST(HostWindow, TakesKeysSuspendsAndClosesOnRequest) {
     return !id.empty();
   }, 10));
   ASSERT_TRUE(saw("start")) << ReadFile(out);
+  EXPECT_EQ(ReadFile(out).substr(0, ReadFile(out).find("start")),
+            "Gamepad mapping refused: SDL_GAMECONTROLLERCONFIG line 2 and 1 more\n");
   id = id.substr(0, id.find('\n'));
   auto xdotool = [&](std::vector<std::string> args) {
     args.insert(args.begin(), "/usr/bin/xdotool");

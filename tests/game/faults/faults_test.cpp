@@ -1,9 +1,8 @@
 // The game against a hostile world, on the windowless stand-in host: a state file that cannot
-// be replaced, a state file of garbage, windows of strange sizes, a joystick pulled out mid-game.
+// be replaced, a state file of garbage, windows of strange sizes, a pad pulled out mid-game.
 #include <fenv.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <cstdio>
@@ -27,30 +26,6 @@ class FileStateHost : public TestHost {
     return results.back();
   }
   String LoadState() override { return KxGame::LoadState(); }
-};
-
-// A joystick on port 0, with 6 axes and 16 buttons, that can be unplugged.
-class JoyGlfw : public FakeGlfw {
- public:
-  bool present = true;
-  float axes[6] = {};
-  unsigned char buttons[16] = {};
-
-  int GetJoystickParam(int port, int param) override {
-    return port != 0 || !present ? 0 : param == glfw2::PRESENT ? 1 : param == glfw2::AXES ? 6 : 16;
-  }
-  int GetJoystickPos(int port, float* pos, int count) override {
-    return Copy(port, axes, pos, std::min(count, 6));
-  }
-  int GetJoystickButtons(int port, unsigned char* state, int count) override {
-    return Copy(port, buttons, state, std::min(count, 16));
-  }
-  template <class T>
-  int Copy(int port, const T* from, T* to, int n) {
-    if (port != 0 || !present) return 0;
-    std::copy(from, from + n, to);
-    return n;
-  }
 };
 
 class FaultTest : public ShellTest {
@@ -206,20 +181,36 @@ TEST_F(FaultTest, StrangeWindowSizesNeverTurnADivisionByZeroIntoNumbers) {
   }
 }
 
-TEST_F(FaultTest, AJoystickPulledOutMidGameLeavesNothingHeld) {
-  JoyGlfw joy;
-  glfw2::Install(&joy);
+// A pad of known layout, as GLFW reads an Xbox or PlayStation pad: the d-pad moves the menu's
+// focus, A starts, the stick steers, and one pulled out mid-game lets go of everything it
+// held; plugged in again, it pauses with start.
+TEST_F(FaultTest, AMappedPadDrivesMenuPlayAndPauseAndLetsGoWhenPulledOut) {
+  kxtest::FakeGlfw::Joystick& joy = glfw.joysticks[0];
+  joy.present = joy.mapped = true;
+  auto press = [&](int button) {
+    joy.pad.buttons[button] = glfw2::kPress;
+    Update();
+    joy.pad.buttons[button] = glfw2::kRelease;
+    Update();
+  };
   Create();
   LoadAll();
-  joy.buttons[0] = glfw2::kPress;
-  Update();
-  joy.buttons[0] = 0;
+  press(glfw2::GAMEPAD_DPAD_RIGHT);
+  EXPECT_EQ(app->m_menuItem, 2);
+  press(glfw2::GAMEPAD_DPAD_LEFT);
+  ASSERT_EQ(app->m_menuItem, 1);
+  press(glfw2::GAMEPAD_A);
   for (int i = 0; i < 10 && app->m_gameState != 10; ++i) Update();
   ASSERT_EQ(app->m_gameState, 10);
+  // Pushed up, which GLFW reads as negative: the craft heads up the screen.
+  joy.pad.axes[glfw2::GAMEPAD_LEFT_Y] = -1.0f;
+  Update();
+  EXPECT_EQ(app->m_steerY, -1.0f);
 
-  // Steering right and holding the first button, then gone.
-  joy.axes[0] = 1.0f;
-  joy.buttons[0] = glfw2::kPress;
+  // Steering right and holding A, then gone.
+  joy.pad.axes[glfw2::GAMEPAD_LEFT_Y] = 0;
+  joy.pad.axes[glfw2::GAMEPAD_LEFT_X] = 1.0f;
+  joy.pad.buttons[glfw2::GAMEPAD_A] = glfw2::kPress;
   for (int i = 0; i < 10; ++i) Update();
   ASSERT_TRUE(kx_input_KeyDown(kx_input_KEY_JOY0));
   ASSERT_NE(app->p_PlayKeyAll(5, 1), 0);
@@ -230,7 +221,11 @@ TEST_F(FaultTest, AJoystickPulledOutMidGameLeavesNothingHeld) {
   EXPECT_EQ(app->p_PlayKeyAll(5, 1), 0);
   EXPECT_EQ(app->p_PlayKeyAll(10, 1), 0);
   EXPECT_EQ(app->m_gameState, 10);
-  glfw2::Install(&glfw);
+
+  joy.pad = {};
+  joy.present = true;
+  press(glfw2::GAMEPAD_START);
+  EXPECT_EQ(app->m_paused, 1);
 }
 
 }  // namespace
