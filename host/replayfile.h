@@ -2,10 +2,13 @@
 // that the run can be played back exactly. A file is a header (magic, format version, program
 // version, data checksum) followed by blocks; each block is a deflated run of entries with a
 // checksum of its own, written and flushed as play goes on, so a crash keeps everything up to
-// the last block. The final entry holds the state string the run ended with.
+// the last block. Entries are range-coded with adaptive models (host/replaycoder.h), so a frame
+// like the one before costs a few bits. The final entry holds the state string the run ended
+// with.
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,7 +27,7 @@ enum KxReplayKind {
   KxReplayTouch,   // ints: event, data; floats: x, y
   KxReplayMotion,  // ints: event, data; floats: x, y, z
   KxReplayDiscard,
-  KxReplayDigest,      // ints: a fingerprint of the game's state after the update
+  KxReplayDigest,      // ints: four bits of the game's fingerprint after the update
   KxReplayMillisecs,   // ints: the clock
   KxReplayDate,        // ints: the seven date fields
   KxReplayJoystick,    // ints: port, present, button bits; floats: the six axes when present
@@ -54,8 +57,12 @@ uint32_t kx_replay_HashWords(const void* words, size_t count, uint32_t hash);
 // A fingerprint of every file under `folder` (names, sizes and contents, in name order).
 uint64_t kx_replay_FolderChecksum(const std::string& folder);
 
+class KxReplayEncoder;
+class KxReplayDecoder;
+
 class KxReplayWriter {
  public:
+  KxReplayWriter();
   ~KxReplayWriter();
   // Creates the file and writes its header; false when it cannot be created.
   bool Open(const std::string& path, const std::string& programVersion, uint64_t dataChecksum);
@@ -65,17 +72,17 @@ class KxReplayWriter {
   void Flush();
   // Ends the file with the final state string and closes it.
   void Close(const String& finalState);
-  size_t Pending() const { return pending_.size(); }
+  // True when entries wait for the next flush.
+  bool Pending() const;
 
  private:
   FILE* file_ = nullptr;
-  std::string pending_;
-  int lastMillisecs_ = 0;
-  int lastRender_ = 0;
+  std::unique_ptr<KxReplayEncoder> encoder_;
 };
 
 class KxReplayReader {
  public:
+  KxReplayReader();
   ~KxReplayReader();
   // Opens the file and checks that this program and its data can play it; on failure Error()
   // says why in one line.
@@ -93,16 +100,14 @@ class KxReplayReader {
  private:
   bool Fail(const std::string& why);
   bool ReadBlock();
-  bool Decode(KxReplayEntry* entry);
 
   FILE* file_ = nullptr;
   std::string block_;
-  size_t at_ = 0;
+  std::unique_ptr<KxReplayDecoder> decoder_;
+  int left_ = 0;  // entries of the block not yet decoded
   bool peeked_ = false;
   KxReplayEntry next_;
   bool ended_ = false;
   String finalState_;
   std::string error_;
-  int lastMillisecs_ = 0;
-  int lastRender_ = 0;
 };

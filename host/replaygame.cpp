@@ -12,8 +12,8 @@ namespace {
 
 glfw2::Api& Glfw() { return *glfw2::Current(); }
 
-// Renders between two flushes of the recording: about a second of play.
-const int kRendersPerBlock = 60;
+// Renders between two flushes of the recording: about two seconds of play.
+const int kRendersPerBlock = 120;
 
 const char* const kKindNames[KxReplayKindCount] = {
     "nothing",    "the start",         "a suspension",  "a resumption",  "an update",
@@ -22,11 +22,13 @@ const char* const kKindNames[KxReplayKindCount] = {
     "the width",  "the height",        "video modes",   "the desktop",   "the stored state",
     "a save",     "a window",          "the end"};
 
-// One byte of the game's fingerprint per update: small enough to keep files at a few KiB a
-// minute, and a diverging run still shows within a few updates.
+// Four bits of the game's fingerprint per update: small enough to keep files at a few KiB a
+// minute, and a run that strays shows within an update or two (15 times in 16 at once).
 int Digest() {
   unsigned d = kx_replay_digest ? kx_replay_digest() : 0;
-  return static_cast<int>((d ^ (d >> 8) ^ (d >> 16) ^ (d >> 24)) & 0xFF);
+  d ^= d >> 16;
+  d ^= d >> 8;
+  return static_cast<int>((d ^ (d >> 4)) & 0xF);
 }
 
 uint32_t HashOf(const String& text) {
