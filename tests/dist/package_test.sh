@@ -89,9 +89,13 @@ run() {
 }
 [ "$(run "$launcher" --version)" = "0|skarblit $version|" ] ||
   fail "--version: $(run "$launcher" --version)"
-[[ "$(run "$launcher" --help)" == "0|Usage: skarblit [--help] [--version]"*"|" ]] || fail "--help"
-[ "$(run "$launcher" --bogus)" = "2||skarblit: unknown option '--bogus'. Usage: skarblit [--help] [--version]" ] ||
+usage="Usage: skarblit [--help] [--version] [--record FILE] [--replay FILE] [--verify FILE]"
+[[ "$(run "$launcher" --help)" == "0|$usage"*"|" ]] || fail "--help"
+[ "$(run "$launcher" --bogus)" = "2||skarblit: unknown option '--bogus'. $usage" ] ||
   fail "--bogus: $(run "$launcher" --bogus)"
+# A replay file is named from where the player is, not from the game's folder.
+[ "$(run "$launcher" --verify=run.skr)" = "2||skarblit: $tmp/work/run.skr: cannot be opened" ] ||
+  fail "--verify: $(run "$launcher" --verify=run.skr)"
 # The player's folder: made with a link to the data, kept when the data is the player's own,
 # the link mended when it dangles; a relative XDG_DATA_HOME is ignored; a linked launcher
 # still finds its files.
