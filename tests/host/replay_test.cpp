@@ -140,9 +140,9 @@ class ReplayHostTest : public ReplayFileTest {
       if (fake.swaps == 90) fake.width = 800;
     };
     fake.closeAfterSwaps = 200;
-    KxRecordingGame* host = new KxRecordingGame;
-    ASSERT_TRUE(host->Record(path, "t", 7));
-    Start(host);
+    KxRecordingGame host;
+    ASSERT_TRUE(host.Record(path, "t", 7));
+    Start(&host);
   }
   void Start(KxVantorGame* host) {
     seen = 0;
@@ -150,14 +150,15 @@ class ReplayHostTest : public ReplayFileTest {
     host->SetDelegate(new Probe);
     host->SetUpdateRate(60);
     host->Run();
+    KxGame::_game = KxGlfwGame::_glfwGame = nullptr;
   }
   // Verifies the recording; returns the status and what was printed.
   std::pair<int, std::string> Verify() {
-    KxReplayGame* host = new KxReplayGame(false);
-    EXPECT_TRUE(host->Load(path, "t", 7)) << host->Error();
+    KxReplayGame host(false);
+    EXPECT_TRUE(host.Load(path, "t", 7)) << host.Error();
     testing::internal::CaptureStdout();
-    Start(host);
-    int status = host->ExitStatus();
+    Start(&host);
+    int status = host.ExitStatus();
     glfw2::Install(nullptr);
     return {status, testing::internal::GetCapturedStdout()};
   }
