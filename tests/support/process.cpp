@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -20,6 +20,8 @@ extern char** environ;
 namespace kxtest {
 
 namespace {
+
+constexpr size_t kMaxFds = 8;
 
 double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -46,36 +48,60 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
   return p;
 }
 
-int Spawn(const std::vector<std::string>& argvIn, const std::vector<std::string>& extraEnv,
-          posix_spawn_file_actions_t* actions, const std::string& workDir) {
-  std::vector<std::string> args = argvIn;
-  std::vector<std::string> env = MergedEnv(extraEnv);
-  std::vector<char*> argp = Pointers(args), envp = Pointers(env);
-  if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(actions, workDir.c_str());
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argp[0], actions, nullptr, argp.data(), envp.data()) != 0) return -1;
-  return pid;
+// Between fork and exec: async-signal-safe calls only, as the test program has other threads.
+// The descriptors are first moved above the ones being replaced, so none is overwritten before
+// it is copied; a -1 becomes /dev/null. On failure the errno goes back through `report`.
+[[noreturn]] void ExecChild(char* const* argv, char* const* envp, const std::vector<int>& fds,
+                            const char* workDir, pid_t parent, int report) {
+  int moved[kMaxFds];
+  const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+  bool ok = prctl(PR_SET_PDEATHSIG, SIGKILL) == 0 && getppid() == parent && null >= 0;
+  for (size_t i = 0; ok && i < fds.size(); ++i) {
+    moved[i] = fcntl(fds[i] < 0 ? null : fds[i], F_DUPFD_CLOEXEC, kMaxFds);
+    ok = moved[i] >= 0;
+  }
+  for (size_t i = 0; ok && i < fds.size(); ++i) ok = dup2(moved[i], static_cast<int>(i)) >= 0;
+  if (ok && (!*workDir || chdir(workDir) == 0)) execve(argv[0], argv, envp);
+  int error = errno;
+  ssize_t ignored = write(report, &error, sizeof error);
+  (void)ignored;
+  _exit(127);
 }
 
 int DecodeStatus(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1; }
 
+// A file a child writes its output to; -1 for "" (then /dev/null) or when it cannot be made.
+int OpenOutput(const std::string& path) {
+  return path.empty() ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+}
+
 }  // namespace
+
+int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+          const std::vector<int>& fds, const std::string& workDir) {
+  std::vector<std::string> args = argv, env = MergedEnv(extraEnv);
+  std::vector<char*> argp = Pointers(args), envp = Pointers(env);
+  int report[2];
+  if (argv.empty() || fds.size() > kMaxFds || pipe2(report, O_CLOEXEC) != 0) return -1;
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid == 0) ExecChild(argp.data(), envp.data(), fds, workDir.c_str(), parent, report[1]);
+  close(report[1]);
+  // A successful exec closes the pipe unwritten.
+  int error = 0;
+  const bool failed = pid < 0 || read(report[0], &error, sizeof error) > 0;
+  close(report[0]);
+  if (failed && pid > 0) waitpid(pid, nullptr, 0);
+  return failed ? -1 : pid;
+}
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input,
                          bool closeStdin, double timeoutSeconds,
                          const std::vector<std::string>& extraEnv, const std::string& workDir) {
   ProcessResult r;
   int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe(inPipe) || pipe(outPipe) || pipe(errPipe)) return r;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, inPipe[0], 0);
-  posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
-  for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
-    posix_spawn_file_actions_addclose(&actions, fd);
-  int pid = Spawn(argv, extraEnv, &actions, workDir);
-  posix_spawn_file_actions_destroy(&actions);
+  if (pipe2(inPipe, O_CLOEXEC) || pipe2(outPipe, O_CLOEXEC) || pipe2(errPipe, O_CLOEXEC)) return r;
+  int pid = Spawn(argv, extraEnv, {inPipe[0], outPipe[1], errPipe[1]}, workDir);
   close(inPipe[0]);
   close(outPipe[1]);
   close(errPipe[1]);
@@ -134,15 +160,11 @@ Child::~Child() {
 bool Child::Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
                   const std::string& outFile, const std::string& errFile,
                   const std::string& workDir) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outFile.empty() ? "/dev/null" : outFile.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.empty() ? "/dev/null" : errFile.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_ = Spawn(argv, extraEnv, &actions, workDir);
-  posix_spawn_file_actions_destroy(&actions);
+  const int out = OpenOutput(outFile), err = OpenOutput(errFile);
+  const bool opened = (outFile.empty() || out >= 0) && (errFile.empty() || err >= 0);
+  pid_ = opened ? Spawn(argv, extraEnv, {-1, out, err}, workDir) : -1;
+  for (int fd : {out, err})
+    if (fd >= 0) close(fd);
   reaped_ = false;
   return pid_ > 0;
 }

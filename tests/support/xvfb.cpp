@@ -1,15 +1,13 @@
 #include "tests/support/xvfb.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
-
-extern char** environ;
 
 namespace kxtest {
 
@@ -36,37 +34,36 @@ int ReadDisplayNumber(int fd, int timeoutMs) {
   return atoi(text.c_str());
 }
 
+// The display of SharedDisplay: gtest tears it down once the program's tests have run.
+class SharedDisplayEnv : public testing::Environment {
+ public:
+  void TearDown() override {
+    if (state != 0) close();
+    display.Stop();
+    state = 0;
+  }
+  Xvfb display;
+  int state = 0;  // 0 not started, 1 up, -1 failed to start
+  std::function<void()> close;
+};
+
+SharedDisplayEnv* const shared =
+    static_cast<SharedDisplayEnv*>(testing::AddGlobalTestEnvironment(new SharedDisplayEnv));
+
 }  // namespace
 
 bool HaveXvfb() { return Exists("/usr/bin/Xvfb"); }
 
 bool Xvfb::Start(int width, int height) {
-  if (!HaveXvfb()) return false;
   int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  if (!HaveXvfb() || pipe2(fds, O_CLOEXEC) != 0) return false;
   std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-  std::string fd = "3";
-  std::vector<std::string> args = {"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", screen,
-                                   "-nolisten", "tcp", "-noreset"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-  pid_t pid = -1;
-  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
+  server_.Adopt(Spawn({"/usr/bin/Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten",
+                       "tcp", "-noreset"},
+                      {}, {-1, -1, -1, fds[1]}));
   close(fds[1]);
-  if (rc != 0) {
-    close(fds[0]);
-    return false;
-  }
-  server_.Adopt(pid);
-  number_ = ReadDisplayNumber(fds[0], 15000);
+  // A server that dies closes the pipe at once; only a slow one is waited for this long.
+  number_ = server_.Pid() > 0 ? ReadDisplayNumber(fds[0], 60000) : -1;
   close(fds[0]);
   if (number_ < 0) {
     server_.Kill();
@@ -75,6 +72,11 @@ bool Xvfb::Start(int width, int height) {
   }
   display_ = ":" + std::to_string(number_);
   setenv("DISPLAY", display_.c_str(), 1);
+  // Mesa's software renderer then draws on the calling thread and keeps no shader-cache thread,
+  // here and in the programs started from here: a driver thread still running when a program
+  // ends can crash the leak check, which stops the world at exit.
+  setenv("LP_NUM_THREADS", "0", 0);
+  setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
   return true;
 }
 
@@ -90,6 +92,14 @@ void Xvfb::Stop() {
 
 ProcessResult Xvfb::Tool(const std::vector<std::string>& argv, double timeoutSeconds) {
   return RunProcess(argv, "", true, timeoutSeconds, {"DISPLAY=" + display_});
+}
+
+bool SharedDisplay(const std::function<bool()>& open, const std::function<void()>& close) {
+  if (shared->state == 0) {
+    shared->close = close;
+    shared->state = shared->display.Start() && open() ? 1 : -1;
+  }
+  return shared->state == 1;
 }
 
 }  // namespace kxtest

@@ -2,6 +2,7 @@
 // free display number, points DISPLAY at it, and stops it when done; nothing depends on a
 // display being there already.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "tests/support/process.h"
@@ -25,6 +26,12 @@ class Xvfb {
   std::string display_;
   int number_ = -1;
 };
+
+// One display for all the tests of a program that draw in-process. The first call starts it and
+// runs `open` (the windowing library on it); once the tests have run, `close` takes down what
+// was opened, then the display stops: OpenGL driver threads still running when the process ends
+// can crash the leak check's tracer. True while the display is up and `open` succeeded.
+bool SharedDisplay(const std::function<bool()>& open, const std::function<void()>& close);
 
 // True when the Xvfb binary is installed (tests that need it skip cleanly otherwise).
 bool HaveXvfb();
