@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 extern char** environ;
 
@@ -82,7 +83,7 @@ int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& 
   std::vector<std::string> args = argv, env = MergedEnv(extraEnv);
   std::vector<char*> argp = Pointers(args), envp = Pointers(env);
   int report[2];
-  if (argv.empty() || fds.size() > kMaxFds || pipe2(report, O_CLOEXEC) != 0) return -1;
+  if (fds.size() > kMaxFds || pipe2(report, O_CLOEXEC) != 0) return -1;
   const pid_t parent = getpid();
   const pid_t pid = fork();
   if (pid == 0) ExecChild(argp.data(), envp.data(), fds, workDir.c_str(), parent, report[1]);
@@ -99,51 +100,36 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
                          bool closeStdin, double timeoutSeconds,
                          const std::vector<std::string>& extraEnv, const std::string& workDir) {
   ProcessResult r;
-  int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe2(inPipe, O_CLOEXEC) || pipe2(outPipe, O_CLOEXEC) || pipe2(errPipe, O_CLOEXEC)) return r;
-  int pid = Spawn(argv, extraEnv, {inPipe[0], outPipe[1], errPipe[1]}, workDir);
-  close(inPipe[0]);
-  close(outPipe[1]);
-  close(errPipe[1]);
-  if (pid < 0) {
-    close(inPipe[1]);
-    close(outPipe[0]);
-    close(errPipe[0]);
-    return r;
-  }
+  int in[2], out[2], err[2];
+  if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC)) return r;
+  const int pid = Spawn(argv, extraEnv, {in[0], out[1], err[1]}, workDir);
+  for (int fd : {in[0], out[1], err[1]}) close(fd);
   signal(SIGPIPE, SIG_IGN);
-  if (!closeStdin && !input.empty()) {
+  if (pid > 0 && !closeStdin && !input.empty()) {
     // Small inputs only: the pipe buffer holds them without blocking.
-    ssize_t ignored = write(inPipe[1], input.data(), input.size());
+    ssize_t ignored = write(in[1], input.data(), input.size());
     (void)ignored;
   }
-  close(inPipe[1]);
-  double deadline = Now() + timeoutSeconds;
-  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-  int open = 2;
-  while (open > 0) {
-    int left = (int)((deadline - Now()) * 1000);
-    if (left <= 0) {
-      r.timedOut = true;
-      kill(pid, SIGKILL);
-      break;
-    }
-    if (poll(fds, 2, left) <= 0) continue;
+  close(in[1]);
+  const double deadline = Now() + timeoutSeconds;
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  // Until both streams end (at once when nothing started); poll skips a closed (negative) one.
+  while ((fds[0].fd >= 0 || fds[1].fd >= 0) && !r.timedOut) {
+    const int left = static_cast<int>((deadline - Now()) * 1000);
+    r.timedOut = left <= 0;
+    if (r.timedOut || poll(fds, 2, left) <= 0) continue;
     for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+      if (!fds[i].revents) continue;
       char buf[4096];
-      ssize_t n = read(fds[i].fd, buf, sizeof buf);
-      if (n <= 0) {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-      } else {
-        (i == 0 ? r.out : r.err).append(buf, n);
-      }
+      const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      if (n > 0) (i == 0 ? r.out : r.err).append(buf, n);
+      if (n <= 0) close(std::exchange(fds[i].fd, -1));
     }
   }
-  for (auto& f : fds)
+  for (const pollfd& f : fds)
     if (f.fd >= 0) close(f.fd);
+  if (pid < 0) return r;
+  if (r.timedOut) kill(pid, SIGKILL);
   int raw = 0;
   waitpid(pid, &raw, 0);
   r.status = r.timedOut ? -1 : DecodeStatus(raw);
@@ -181,12 +167,7 @@ bool Child::Running() {
 }
 
 int Child::Wait(double timeoutSeconds) {
-  double deadline = Now() + timeoutSeconds;
-  while (Running()) {
-    if (Now() > deadline) return -1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return status_;
+  return WaitFor([this] { return !Running(); }, timeoutSeconds) ? status_ : -1;
 }
 
 void Child::Kill(int sig) {

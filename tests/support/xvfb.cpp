@@ -6,7 +6,6 @@
 #include <link.h>
 #include <poll.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -15,11 +14,6 @@
 namespace kxtest {
 
 namespace {
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
 
 // Reads the display number the server writes once it listens; -1 when it does not within the
 // time limit. Letting the server choose (-displayfd) is the only race-free way when many tests
@@ -74,7 +68,7 @@ SharedDisplayEnv* const shared =
 
 }  // namespace
 
-bool HaveXvfb() { return Exists("/usr/bin/Xvfb"); }
+bool HaveXvfb() { return access("/usr/bin/Xvfb", X_OK) == 0; }
 
 bool Xvfb::Start(int width, int height) {
   int fds[2];
