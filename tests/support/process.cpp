@@ -137,10 +137,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
 }
 
 Child::~Child() {
-  if (pid_ > 0 && !reaped_) {
-    Kill(SIGKILL);
-    Wait(5);
-  }
+  Kill(SIGKILL);
+  Wait(5);
 }
 
 bool Child::Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,

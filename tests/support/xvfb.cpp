@@ -68,11 +68,9 @@ SharedDisplayEnv* const shared =
 
 }  // namespace
 
-bool HaveXvfb() { return access("/usr/bin/Xvfb", X_OK) == 0; }
-
 bool Xvfb::Start(int width, int height) {
   int fds[2];
-  if (!HaveXvfb() || pipe2(fds, O_CLOEXEC) != 0) return false;
+  if (pipe2(fds, O_CLOEXEC) != 0) return false;
   std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
   server_.Adopt(Spawn(
       {"/usr/bin/Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
@@ -99,10 +97,8 @@ bool Xvfb::Start(int width, int height) {
 void Xvfb::Stop() {
   if (number_ < 0) return;
   server_.Kill(15);
-  if (server_.Wait(5) < 0 && server_.Running()) {
-    server_.Kill(9);
-    server_.Wait(5);
-  }
+  if (server_.Wait(5) < 0) server_.Kill(9);
+  server_.Wait(5);
   number_ = -1;
 }
 

@@ -12,8 +12,8 @@ namespace kxtest {
 class Xvfb {
  public:
   ~Xvfb() { Stop(); }
-  // Starts Xvfb at the given screen size and sets DISPLAY in this process. False when Xvfb
-  // is not installed or did not come up within a few seconds.
+  // Starts Xvfb at the given screen size and sets DISPLAY in this process (and the renderer's
+  // settings for tests, see xvfb.cpp). False when Xvfb is not installed or did not come up.
   bool Start(int width = 1280, int height = 1024);
   void Stop();
   // ":N", to hand to child processes as DISPLAY=:N.
@@ -32,8 +32,5 @@ class Xvfb {
 // was opened, then the display stops: OpenGL driver threads still running when the process ends
 // can crash the leak check's tracer. True while the display is up and `open` succeeded.
 bool SharedDisplay(const std::function<bool()>& open, const std::function<void()>& close);
-
-// True when the Xvfb binary is installed (tests that need it skip cleanly otherwise).
-bool HaveXvfb();
 
 }  // namespace kxtest
