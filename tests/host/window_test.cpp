@@ -25,13 +25,13 @@ TEST(HostWindow, TakesKeysSuspendsAndClosesOnRequest) {
   ASSERT_TRUE(probe.Start({KX_HOST_WINDOW_PROBE}, {"DISPLAY=" + xvfb.Display()}, out));
   size_t from = 0;  // lines before this offset of the output are no longer looked at
   auto saw = [&](const std::string& line) {
-    return WaitFor([&] { return ReadFile(out).find(line + "\n", from) != std::string::npos; }, 10);
+    return WaitFor([&] { return ReadFile(out).find(line + "\n", from) != std::string::npos; }, 30);
   };
   std::string id;
   ASSERT_TRUE(WaitFor([&] {
     id = xvfb.Tool({"/usr/bin/xdotool", "search", "--name", "^Skarblit$"}).out;
     return !id.empty();
-  }, 10));
+  }, 30));
   ASSERT_TRUE(saw("start")) << ReadFile(out);
   id = id.substr(0, id.find('\n'));
   auto xdotool = [&](std::vector<std::string> args) {
