@@ -5,6 +5,37 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
+# Every process the suites start inherits this mark, which tells what they leave running from the
+# X servers and games of other people on a shared machine.
+export KX_TEST_RUN="$$.$(date +%s%N)"
+# The servers, games (also as the test programs that hold them) and helpers of this run still
+# running, as "pid command" lines.
+leftovers() {
+  local pid
+  for pid in $(pgrep 'Xvfb|skarblit|^test_|^kx_|^host_|^net_|^runtime_|^fuzz_|^bench_|^xdotool'); do
+    if grep -qzx "KX_TEST_RUN=$KX_TEST_RUN" "/proc/$pid/environ" 2>/dev/null; then
+      ps -o pid=,args= -p "$pid" || true
+    fi
+  done
+}
+# However the suites end, nothing they started may still run: what was just killed gets a few
+# seconds to go, anything left is listed, stopped, and fails the run.
+check_leftovers() {
+  local status=$? left
+  for _ in $(seq 50); do
+    left=$(leftovers)
+    [ -z "$left" ] && break
+    sleep 0.2
+  done
+  if [ -n "$left" ]; then
+    printf 'FAILED: the tests left these processes running (now killed):\n%s\n' "$left" >&2
+    awk '{print $1}' <<<"$left" | xargs -r kill -9
+    status=1
+  fi
+  exit "$status"
+}
+trap check_leftovers EXIT
+
 bash tools/setup.sh build
 ctest --test-dir build --output-on-failure -j"$jobs"
 

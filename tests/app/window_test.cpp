@@ -1,5 +1,6 @@
-// The program in a real window on a private X display: the window, the loop's rate, suspension
-// while another window has the focus, and the close button.
+// The program in a real window on a private X display: the window, the running loop, suspension
+// while another window has the focus, and the close button. (The loop's rate is checked on the
+// host's scripted clock: a busy machine's real one lets fewer updates through.)
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -54,7 +55,7 @@ class WindowTest : public testing::Test {
                        .out;
           return !window.empty();
         },
-        10));
+        30));
     window = window.substr(0, window.find('\n'));
   }
 
@@ -94,24 +95,21 @@ class WindowTest : public testing::Test {
 // One display for the whole story, so that no other program of this test takes the focus.
 // The probe application prints the updates of each second and its suspensions; the game's own
 // window is checked after it.
-TEST_F(WindowTest, LoopRunsAt60SuspendsWithoutFocusAndTheGameWindowIsCentred) {
+TEST_F(WindowTest, LoopRunsSuspendsWithoutFocusAndTheGameWindowIsCentred) {
   Launch("kx_app_probe");
-  // The first second also holds the start-up; the three after it are measured.
-  ASSERT_TRUE(WaitFor([&] { return UpdateCounts().size() >= 4; }, 10)) << Output();
-  std::vector<int> counts = UpdateCounts();
-  EXPECT_NEAR(counts[1] + counts[2] + counts[3], 180, 5) << Output();
+  ASSERT_TRUE(WaitFor([&] { return !UpdateCounts().empty(); }, 30)) << Output();
 
   Window other = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 99, 99, 0, 0, 0);
   XMapWindow(display, other);
   XSync(display, False);
   xvfb.Tool({"/usr/bin/xdotool", "windowfocus", "--sync", std::to_string(other)});
-  ASSERT_TRUE(WaitFor([&] { return Output().find("suspend\n") != std::string::npos; }, 5));
+  ASSERT_TRUE(WaitFor([&] { return Output().find("suspend\n") != std::string::npos; }, 30));
   size_t seconds = UpdateCounts().size();
   std::this_thread::sleep_for(std::chrono::milliseconds(1200));
   EXPECT_EQ(UpdateCounts().size(), seconds) << "updates ran while suspended";
 
   xvfb.Tool({"/usr/bin/xdotool", "windowfocus", "--sync", window});
-  EXPECT_TRUE(WaitFor([&] { return UpdateCounts().size() > seconds; }, 5)) << Output();
+  EXPECT_TRUE(WaitFor([&] { return UpdateCounts().size() > seconds; }, 30)) << Output();
   EXPECT_NE(Output().find("suspend\nresume\n"), std::string::npos);
   CloseAndExpectStatus0();
 

@@ -67,7 +67,7 @@ TEST(AudioCapture, PitchPanVolumeAndRateReachTheMix) {
       rig.audio->SetPan(0, pan);
       rig.audio->SetRate(0, rate);
       ASSERT_EQ(rig.audio->PlaySample(tone, 0, 0), 0);
-      ASSERT_TRUE(kxtest::WaitFor([&] { return rig.audio->ChannelState(0) == 0; }, 2));
+      ASSERT_TRUE(kxtest::WaitFor([&] { return rig.audio->ChannelState(0) == 0; }, 30));
       std::this_thread::sleep_for(std::chrono::milliseconds(120));
     };
     play(1, 0, 1);

@@ -24,9 +24,9 @@ bool IsDiscarded(ALuint buffer) {
   return std::find(gone.begin(), gone.end(), buffer) != gone.end();
 }
 
-// Waits (two seconds at most) until OpenAL has finished the source, leaving the channel alone.
+// Waits until OpenAL has finished the source, leaving the channel alone.
 bool SourceFinishes(ALuint source) {
-  return kxtest::WaitFor([&] { return SourceState(source) == AL_STOPPED; }, 2);
+  return kxtest::WaitFor([&] { return SourceState(source) == AL_STOPPED; }, 30);
 }
 
 // Ends the current collector cycle and lets an allocation destroy the garbage it found.

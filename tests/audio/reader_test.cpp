@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 
 #include "host/audiodata.h"
 #include "tests/audio/support.h"
@@ -140,7 +141,7 @@ TEST(HostAudioData, PicksTheReaderByTheEndingInAnyCase) {
   free(data);
   EXPECT_EQ(load("/tone.mp3"), nullptr);
   EXPECT_EQ(load("/none.wav"), nullptr);
-  kxtest::RunProcess({"rm", "-rf", dir});
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

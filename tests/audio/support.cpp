@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 #include "tests/support/process.h"
 
@@ -78,7 +79,7 @@ bool InAudioChild(const std::string& config) {
       {"ALSOFT_CONF=" + dir + "/alsoft.conf", "KX_AUDIO_DIR=" + dir, "ALSOFT_LOGLEVEL=0"});
   EXPECT_EQ(child.status, 0) << child.out << child.err;
   EXPECT_NE(child.out.find("[  PASSED  ] 1 test"), std::string::npos) << "the test did not run";
-  kxtest::RunProcess({"rm", "-rf", dir});
+  std::filesystem::remove_all(dir);
   return false;
 }
 

@@ -56,14 +56,15 @@ GlRecorder::~GlRecorder() {
 }
 
 bool OpenWindow() {
-  static kxtest::Xvfb* display = nullptr;
-  if (display) return true;
-  display = new kxtest::Xvfb;
-  if (!display->Start() || !glfw2::Current()->Init()) return false;
-  KxGame::_game = KxGlfwGame::_glfwGame = new KxGlfwGame;
-  kx_graphics_Init();
-  ReopenWindow();
-  return true;
+  return kxtest::SharedDisplay(
+      [] {
+        if (!glfw2::Real()->Init()) return false;
+        KxGame::_game = KxGlfwGame::_glfwGame = new KxGlfwGame;
+        kx_graphics_Init();
+        ReopenWindow();
+        return true;
+      },
+      [] { glfw2::Real()->Terminate(); });
 }
 
 void ReopenWindow() { KxGlfwGame::_glfwGame->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false); }

@@ -13,8 +13,8 @@
 
 namespace gfxtest {
 
-// Starts Xvfb and opens the 640x480 window through the host, once per program; false when
-// the display could not be started.
+// Starts Xvfb and opens the 640x480 window through the host, once per program (both go when
+// its tests have run); false when the display could not be started.
 bool OpenWindow();
 // Opens the window again (a new OpenGL context), as the full-screen toggle does.
 void ReopenWindow();

@@ -121,7 +121,7 @@ TEST_F(FilesTest, OpenUrlPassesTheUrlAsOneArgumentWithoutAShell) {
   setenv("PATH", (dir + "/bin:" + path).c_str(), 1);
   host.OpenUrl("http://example.com/a b;touch pwned&x=$(id)");
   setenv("PATH", path.c_str(), 1);
-  kxtest::WaitFor([] { return Exists("args"); }, 3);
+  kxtest::WaitFor([] { return Exists("args"); }, 30);
   EXPECT_EQ(ReadFile("args"), "1|http://example.com/a b;touch pwned&x=$(id)");
   EXPECT_FALSE(Exists("pwned"));
 }

@@ -39,13 +39,13 @@ TEST(HostWindow, TakesPadMappingsAndKeysSuspendsAndClosesOnRequest) {
                           "", dir));
   size_t from = 0;  // lines before this offset of the output are no longer looked at
   auto saw = [&](const std::string& line) {
-    return WaitFor([&] { return ReadFile(out).find(line + "\n", from) != std::string::npos; }, 10);
+    return WaitFor([&] { return ReadFile(out).find(line + "\n", from) != std::string::npos; }, 30);
   };
   std::string id;
   ASSERT_TRUE(WaitFor([&] {
     id = xvfb.Tool({"/usr/bin/xdotool", "search", "--name", "^Skarblit$"}).out;
     return !id.empty();
-  }, 10));
+  }, 30));
   ASSERT_TRUE(saw("start")) << ReadFile(out);
   EXPECT_EQ(ReadFile(out).substr(0, ReadFile(out).find("start")),
             "Gamepad mapping refused: SDL_GAMECONTROLLERCONFIG line 2 and 1 more\n");

@@ -109,7 +109,7 @@ class LoopbackServer {
 };
 
 // Calls kx_asyncevent_UpdateAsyncEvents every millisecond until `done` or the time is up.
-inline bool PumpUntil(const std::function<bool()>& done, double seconds = 5.0) {
+inline bool PumpUntil(const std::function<bool()>& done, double seconds = 60.0) {
   auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!done()) {
     if (std::chrono::steady_clock::now() > limit) return false;

@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -14,12 +14,15 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 extern char** environ;
 
 namespace kxtest {
 
 namespace {
+
+constexpr size_t kMaxFds = 8;
 
 double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -46,78 +49,87 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
   return p;
 }
 
-int Spawn(const std::vector<std::string>& argvIn, const std::vector<std::string>& extraEnv,
-          posix_spawn_file_actions_t* actions, const std::string& workDir) {
-  std::vector<std::string> args = argvIn;
-  std::vector<std::string> env = MergedEnv(extraEnv);
-  std::vector<char*> argp = Pointers(args), envp = Pointers(env);
-  if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(actions, workDir.c_str());
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argp[0], actions, nullptr, argp.data(), envp.data()) != 0) return -1;
-  return pid;
+// Between fork and exec: async-signal-safe calls only, as the test program has other threads.
+// The descriptors are first moved above the ones being replaced, so none is overwritten before
+// it is copied; a -1 becomes /dev/null. On failure the errno goes back through `report`.
+[[noreturn]] void ExecChild(char* const* argv, char* const* envp, const std::vector<int>& fds,
+                            const char* workDir, pid_t parent, int report) {
+  int moved[kMaxFds];
+  const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+  bool ok = prctl(PR_SET_PDEATHSIG, SIGKILL) == 0 && getppid() == parent && null >= 0;
+  for (size_t i = 0; ok && i < fds.size(); ++i) {
+    moved[i] = fcntl(fds[i] < 0 ? null : fds[i], F_DUPFD_CLOEXEC, kMaxFds);
+    ok = moved[i] >= 0;
+  }
+  for (size_t i = 0; ok && i < fds.size(); ++i) ok = dup2(moved[i], static_cast<int>(i)) >= 0;
+  if (ok && (!*workDir || chdir(workDir) == 0)) execve(argv[0], argv, envp);
+  int error = errno;
+  ssize_t ignored = write(report, &error, sizeof error);
+  (void)ignored;
+  _exit(127);
 }
 
 int DecodeStatus(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1; }
 
+// A file a child writes its output to; -1 for "" (then /dev/null) or when it cannot be made.
+int OpenOutput(const std::string& path) {
+  return path.empty() ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+}
+
 }  // namespace
+
+int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+          const std::vector<int>& fds, const std::string& workDir) {
+  std::vector<std::string> args = argv, env = MergedEnv(extraEnv);
+  std::vector<char*> argp = Pointers(args), envp = Pointers(env);
+  int report[2];
+  if (fds.size() > kMaxFds || pipe2(report, O_CLOEXEC) != 0) return -1;
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid == 0) ExecChild(argp.data(), envp.data(), fds, workDir.c_str(), parent, report[1]);
+  close(report[1]);
+  // A successful exec closes the pipe unwritten.
+  int error = 0;
+  const bool failed = pid < 0 || read(report[0], &error, sizeof error) > 0;
+  close(report[0]);
+  if (failed && pid > 0) waitpid(pid, nullptr, 0);
+  return failed ? -1 : pid;
+}
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input,
                          bool closeStdin, double timeoutSeconds,
                          const std::vector<std::string>& extraEnv, const std::string& workDir) {
   ProcessResult r;
-  int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe(inPipe) || pipe(outPipe) || pipe(errPipe)) return r;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, inPipe[0], 0);
-  posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
-  for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
-    posix_spawn_file_actions_addclose(&actions, fd);
-  int pid = Spawn(argv, extraEnv, &actions, workDir);
-  posix_spawn_file_actions_destroy(&actions);
-  close(inPipe[0]);
-  close(outPipe[1]);
-  close(errPipe[1]);
-  if (pid < 0) {
-    close(inPipe[1]);
-    close(outPipe[0]);
-    close(errPipe[0]);
-    return r;
-  }
+  int in[2], out[2], err[2];
+  if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC)) return r;
+  const int pid = Spawn(argv, extraEnv, {in[0], out[1], err[1]}, workDir);
+  for (int fd : {in[0], out[1], err[1]}) close(fd);
   signal(SIGPIPE, SIG_IGN);
-  if (!closeStdin && !input.empty()) {
+  if (pid > 0 && !closeStdin && !input.empty()) {
     // Small inputs only: the pipe buffer holds them without blocking.
-    ssize_t ignored = write(inPipe[1], input.data(), input.size());
+    ssize_t ignored = write(in[1], input.data(), input.size());
     (void)ignored;
   }
-  close(inPipe[1]);
-  double deadline = Now() + timeoutSeconds;
-  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-  int open = 2;
-  while (open > 0) {
-    int left = (int)((deadline - Now()) * 1000);
-    if (left <= 0) {
-      r.timedOut = true;
-      kill(pid, SIGKILL);
-      break;
-    }
-    if (poll(fds, 2, left) <= 0) continue;
+  close(in[1]);
+  const double deadline = Now() + timeoutSeconds;
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  // Until both streams end (at once when nothing started); poll skips a closed (negative) one.
+  while ((fds[0].fd >= 0 || fds[1].fd >= 0) && !r.timedOut) {
+    const int left = static_cast<int>((deadline - Now()) * 1000);
+    r.timedOut = left <= 0;
+    if (r.timedOut || poll(fds, 2, left) <= 0) continue;
     for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+      if (!fds[i].revents) continue;
       char buf[4096];
-      ssize_t n = read(fds[i].fd, buf, sizeof buf);
-      if (n <= 0) {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-      } else {
-        (i == 0 ? r.out : r.err).append(buf, n);
-      }
+      const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      if (n > 0) (i == 0 ? r.out : r.err).append(buf, n);
+      if (n <= 0) close(std::exchange(fds[i].fd, -1));
     }
   }
-  for (auto& f : fds)
+  for (const pollfd& f : fds)
     if (f.fd >= 0) close(f.fd);
+  if (pid < 0) return r;
+  if (r.timedOut) kill(pid, SIGKILL);
   int raw = 0;
   waitpid(pid, &raw, 0);
   r.status = r.timedOut ? -1 : DecodeStatus(raw);
@@ -125,24 +137,18 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
 }
 
 Child::~Child() {
-  if (pid_ > 0 && !reaped_) {
-    Kill(SIGKILL);
-    Wait(5);
-  }
+  Kill(SIGKILL);
+  Wait(5);
 }
 
 bool Child::Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
                   const std::string& outFile, const std::string& errFile,
                   const std::string& workDir) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outFile.empty() ? "/dev/null" : outFile.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.empty() ? "/dev/null" : errFile.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_ = Spawn(argv, extraEnv, &actions, workDir);
-  posix_spawn_file_actions_destroy(&actions);
+  const int out = OpenOutput(outFile), err = OpenOutput(errFile);
+  const bool opened = (outFile.empty() || out >= 0) && (errFile.empty() || err >= 0);
+  pid_ = opened ? Spawn(argv, extraEnv, {-1, out, err}, workDir) : -1;
+  for (int fd : {out, err})
+    if (fd >= 0) close(fd);
   reaped_ = false;
   return pid_ > 0;
 }
@@ -159,12 +165,7 @@ bool Child::Running() {
 }
 
 int Child::Wait(double timeoutSeconds) {
-  double deadline = Now() + timeoutSeconds;
-  while (Running()) {
-    if (Now() > deadline) return -1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return status_;
+  return WaitFor([this] { return !Running(); }, timeoutSeconds) ? status_ : -1;
 }
 
 void Child::Kill(int sig) {

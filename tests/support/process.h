@@ -14,6 +14,13 @@ struct ProcessResult {
   std::string err;        // standard error
 };
 
+// Starts argv[0] (a path) with extraEnv in its environment; fds[i] becomes its descriptor i
+// (-1: /dev/null). The child is killed when the thread that started it ends, so it never
+// outlives the test program, however that ends: start children from gtest's main thread.
+// Returns the process id, or -1 when the program could not be started.
+int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+          const std::vector<int>& fds, const std::string& workDir = "");
+
 // Runs argv[0] (a path) with the given arguments. When closeStdin is true the child's
 // standard input is at end of file at once; otherwise it reads `input`.
 // extraEnv holds "NAME=value" entries added to (or replacing in) the current environment.
@@ -22,7 +29,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
                          const std::vector<std::string>& extraEnv = {},
                          const std::string& workDir = "");
 
-// A child that keeps running while the test talks to it (a game under Xvfb, a server).
+// A child that keeps running while the test talks to it (a game under Xvfb, a server); killed
+// when the object goes.
 class Child {
  public:
   Child() = default;

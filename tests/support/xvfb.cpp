@@ -1,24 +1,19 @@
 #include "tests/support/xvfb.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <link.h>
 #include <poll.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
-
-extern char** environ;
+#include <vector>
 
 namespace kxtest {
 
 namespace {
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
 
 // Reads the display number the server writes once it listens; -1 when it does not within the
 // time limit. Letting the server choose (-displayfd) is the only race-free way when many tests
@@ -36,37 +31,53 @@ int ReadDisplayNumber(int fd, int timeoutMs) {
   return atoi(text.c_str());
 }
 
+// Keeps every library loaded now in memory for good. Closing the windowing library unloads the
+// OpenGL driver, and the leak check at exit could then no longer tell the driver's allocations,
+// which it is told to ignore, from ours.
+void PinLoadedLibraries() {
+  std::vector<std::string> names;
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void* out) {
+        if (*info->dlpi_name)
+          static_cast<std::vector<std::string>*>(out)->push_back(info->dlpi_name);
+        return 0;
+      },
+      &names);
+  for (const std::string& name : names)
+    dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
+// The display of SharedDisplay: gtest tears it down once the program's tests have run.
+class SharedDisplayEnv : public testing::Environment {
+ public:
+  void TearDown() override {
+    if (state != 0) {
+      PinLoadedLibraries();
+      close();
+    }
+    display.Stop();
+    state = 0;
+  }
+  Xvfb display;
+  int state = 0;  // 0 not started, 1 up, -1 failed to start
+  std::function<void()> close;
+};
+
+SharedDisplayEnv* const shared =
+    static_cast<SharedDisplayEnv*>(testing::AddGlobalTestEnvironment(new SharedDisplayEnv));
+
 }  // namespace
 
-bool HaveXvfb() { return Exists("/usr/bin/Xvfb"); }
-
 bool Xvfb::Start(int width, int height) {
-  if (!HaveXvfb()) return false;
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return false;
   std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-  std::string fd = "3";
-  std::vector<std::string> args = {"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", screen,
-                                   "-nolisten", "tcp", "-noreset"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-  pid_t pid = -1;
-  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
+  server_.Adopt(Spawn(
+      {"/usr/bin/Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
+      {}, {-1, -1, -1, fds[1]}));
   close(fds[1]);
-  if (rc != 0) {
-    close(fds[0]);
-    return false;
-  }
-  server_.Adopt(pid);
-  number_ = ReadDisplayNumber(fds[0], 15000);
+  // A server that dies closes the pipe at once; only a slow one is waited for this long.
+  number_ = server_.Pid() > 0 ? ReadDisplayNumber(fds[0], 60000) : -1;
   close(fds[0]);
   if (number_ < 0) {
     server_.Kill();
@@ -75,21 +86,32 @@ bool Xvfb::Start(int width, int height) {
   }
   display_ = ":" + std::to_string(number_);
   setenv("DISPLAY", display_.c_str(), 1);
+  // Mesa's software renderer then draws on the calling thread and keeps no shader-cache thread,
+  // here and in the programs started from here: a driver thread still running when a program
+  // ends can crash the leak check, which stops the world at exit.
+  setenv("LP_NUM_THREADS", "0", 0);
+  setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
   return true;
 }
 
 void Xvfb::Stop() {
   if (number_ < 0) return;
   server_.Kill(15);
-  if (server_.Wait(5) < 0 && server_.Running()) {
-    server_.Kill(9);
-    server_.Wait(5);
-  }
+  if (server_.Wait(5) < 0) server_.Kill(9);
+  server_.Wait(5);
   number_ = -1;
 }
 
 ProcessResult Xvfb::Tool(const std::vector<std::string>& argv, double timeoutSeconds) {
   return RunProcess(argv, "", true, timeoutSeconds, {"DISPLAY=" + display_});
+}
+
+bool SharedDisplay(const std::function<bool()>& open, const std::function<void()>& close) {
+  if (shared->state == 0) {
+    shared->close = close;
+    shared->state = shared->display.Start() && open() ? 1 : -1;
+  }
+  return shared->state == 1;
 }
 
 }  // namespace kxtest

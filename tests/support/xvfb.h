@@ -2,6 +2,7 @@
 // free display number, points DISPLAY at it, and stops it when done; nothing depends on a
 // display being there already.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "tests/support/process.h"
@@ -11,8 +12,8 @@ namespace kxtest {
 class Xvfb {
  public:
   ~Xvfb() { Stop(); }
-  // Starts Xvfb at the given screen size and sets DISPLAY in this process. False when Xvfb
-  // is not installed or did not come up within a few seconds.
+  // Starts Xvfb at the given screen size and sets DISPLAY in this process (and the renderer's
+  // settings for tests, see xvfb.cpp). False when Xvfb is not installed or did not come up.
   bool Start(int width = 1280, int height = 1024);
   void Stop();
   // ":N", to hand to child processes as DISPLAY=:N.
@@ -26,7 +27,10 @@ class Xvfb {
   int number_ = -1;
 };
 
-// True when the Xvfb binary is installed (tests that need it skip cleanly otherwise).
-bool HaveXvfb();
+// One display for all the tests of a program that draw in-process. The first call starts it and
+// runs `open` (the windowing library on it); once the tests have run, `close` takes down what
+// was opened, then the display stops: OpenGL driver threads still running when the process ends
+// can crash the leak check's tracer. True while the display is up and `open` succeeded.
+bool SharedDisplay(const std::function<bool()>& open, const std::function<void()>& close);
 
 }  // namespace kxtest

@@ -1,5 +1,7 @@
-// A player's first start: the loading screen, the menu, the options box reached with the keys,
-// the sound mode set to effects only; the next start reads it back and shows it.
+// A player's first start: the logo sound while loading, the menu, the options box reached with
+// the keys, the sound mode set to effects only; the next start reads it back and shows it. (The
+// loading screen shows for a moment only, which a slow machine can miss; the pixel replay tests
+// check it.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,15 +13,6 @@ namespace {
 using e2e::Game;
 using e2e::Rgb;
 using e2e::Screen;
-
-// The backdrop, the orange band across the middle and the disc above it.
-bool LoadingShown(const Screen& s) {
-  auto backdrop = [&](int x, int y) {
-    Rgb c = s.At(x, y);
-    return c.r == 0x28 && c.g == 0x28 && c.b == 0x50;
-  };
-  return backdrop(5, 5) && !backdrop(5, 240) && !backdrop(320, 100);
-}
 
 // The focus has left the dial: the play button no longer glows and the description is gone.
 bool CogFocused(const Screen& s) {
@@ -42,7 +35,7 @@ void OpenSoundRow(Game& game, Screen* shown) {
   ASSERT_TRUE(game.Press("Left", CogFocused, "the move to the cog"));
   ASSERT_TRUE(game.Press("Return", e2e::OptionsShown, "the options box opening", "options"));
   ASSERT_TRUE(game.Press("Down", SoundRowSelected, "the move to the sound row"));
-  ASSERT_TRUE(game.WaitScreen(SoundRowSelected, 5, "", shown));
+  ASSERT_TRUE(game.WaitScreen(SoundRowSelected, 30, "", shown));
 }
 
 TEST(PlayerFlows, FirstStartKeepsTheSoundModeChosenInTheOptionsBox) {
@@ -50,7 +43,6 @@ TEST(PlayerFlows, FirstStartKeepsTheSoundModeChosenInTheOptionsBox) {
   ASSERT_FALSE(std::filesystem::exists(game.Dir() + "/.vantorstate"));
   ASSERT_TRUE(game.Launch());
   e2e::Sound& sound = game.Audio();
-  EXPECT_TRUE(game.WaitScreen(LoadingShown, 30, "loading"));
   ASSERT_TRUE(game.WaitScreen(e2e::MenuShown, 60, "menu"));
   EXPECT_TRUE(sound.Heard(0, sound.Now())) << "the logo sound while loading";
 
@@ -60,7 +52,7 @@ TEST(PlayerFlows, FirstStartKeepsTheSoundModeChosenInTheOptionsBox) {
   ASSERT_TRUE(game.Press("Return", [&](const Screen& s) {
     return SoundRowSelected(s) && SoundLabel(s) != musicLabel;
   }, "the sound row's click", "options_sfx"));
-  ASSERT_TRUE(game.WaitScreen(SoundRowSelected, 5, "", &after));
+  ASSERT_TRUE(game.WaitScreen(SoundRowSelected, 30, "", &after));
   std::vector<bool> sfxLabel = SoundLabel(after);
   // "Sound : SFX" is "Sound : SFX + Music" cut short: fewer lit pixels, none new.
   int lit = 0, added = 0, lost = 0;
@@ -79,7 +71,7 @@ TEST(PlayerFlows, FirstStartKeepsTheSoundModeChosenInTheOptionsBox) {
   }, "the options box closing"));
   e2e::SavedState state;
   ASSERT_TRUE(e2e::WaitFor(
-      [&] { return state.Parse(kxtest::ReadFile(game.Dir() + "/.vantorstate")); }, 5));
+      [&] { return state.Parse(kxtest::ReadFile(game.Dir() + "/.vantorstate")); }, 30));
   EXPECT_TRUE(state.ChecksumsValid());
   EXPECT_EQ(state.Setting(5), 2);
   EXPECT_EQ(game.Output(), "");

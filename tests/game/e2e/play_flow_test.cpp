@@ -1,6 +1,8 @@
-// A game on Hard played with the keys: started from the menu, steered, paused, resumed, paused
-// again and quit; the banner, the menu, and the score recorded in the Hard tables. The tune
-// plays through the game and stops with it.
+// A game on Easy played with the keys: started from the menu, steered, paused, resumed, paused
+// again and quit; the banner, the menu, and the score recorded in the Easy tables. The tune
+// plays through the game and stops with it. Easy, because its first foe comes only after six
+// seconds of play: on Hard an idle craft is dead within eight, less than a slow machine can
+// take to get through the steps.
 #include <gtest/gtest.h>
 
 #include "tests/game/e2e/player.h"
@@ -33,7 +35,7 @@ bool BannerShown(const Screen& s) {
 // The description under the dial, white on the menu.
 std::vector<bool> Description(const Screen& s) { return s.Mask(240, 425, 260, 40, e2e::White); }
 
-TEST(PlayerFlows, HardGameIsSteeredPausedResumedQuitAndRecorded) {
+TEST(PlayerFlows, EasyGameIsSteeredPausedResumedQuitAndRecorded) {
   e2e::Game game;
   // Seeded tables: every difficulty different, so a score recorded in the wrong one shows.
   e2e::SavedState seeded;
@@ -51,9 +53,9 @@ TEST(PlayerFlows, HardGameIsSteeredPausedResumedQuitAndRecorded) {
   e2e::Sound& sound = game.Audio();
 
   std::vector<bool> normal = Description(menu);
-  ASSERT_TRUE(game.Press("Down", [&](const Screen& s) {
+  ASSERT_TRUE(game.Press("Up", [&](const Screen& s) {
     return e2e::MenuShown(s) && Description(s) != normal;
-  }, "the dial turning to Hard", "menu_hard"));
+  }, "the dial turning to Easy", "menu_easy"));
   ASSERT_TRUE(game.Press("Return", e2e::PlayShown, "the start", "play"));
   long playing = sound.Now();
   ASSERT_TRUE(game.WaitScreen(CraftInMiddle, 20));
@@ -77,17 +79,17 @@ TEST(PlayerFlows, HardGameIsSteeredPausedResumedQuitAndRecorded) {
   e2e::SavedState state;
   ASSERT_TRUE(state.Parse(kxtest::ReadFile(game.Dir() + "/.vantorstate")));
   EXPECT_TRUE(state.ChecksumsValid());
-  long long score = state.Last(2, 0);
+  long long score = state.Last(0, 0);
   EXPECT_GE(score, 0);
   EXPECT_EQ(score % 5, 0);
-  // The score in front of the Hard last list, and in the top list where it ranks.
+  // The score in front of the Easy last list, and in the top list where it ranks.
   int rank = 0;
-  while (rank < 10 && seeded.Top(2, rank) >= score) ++rank;
+  while (rank < 10 && seeded.Top(0, rank) >= score) ++rank;
   for (int r = 0; r < 10; ++r) {
-    EXPECT_EQ(state.Last(2, r), r > 0 ? seeded.Last(2, r - 1) : score) << r;
-    long long top = r < rank ? seeded.Top(2, r) : r == rank ? score : seeded.Top(2, r - 1);
-    EXPECT_EQ(state.Top(2, r), top) << r;
-    for (int k = 0; k < 2; ++k) {
+    EXPECT_EQ(state.Last(0, r), r > 0 ? seeded.Last(0, r - 1) : score) << r;
+    long long top = r < rank ? seeded.Top(0, r) : r == rank ? score : seeded.Top(0, r - 1);
+    EXPECT_EQ(state.Top(0, r), top) << r;
+    for (int k = 1; k < 3; ++k) {
       EXPECT_EQ(state.Top(k, r), seeded.Top(k, r));
       EXPECT_EQ(state.Last(k, r), seeded.Last(k, r));
     }

@@ -215,10 +215,12 @@ inline bool ScoreListShown(const Screen& s) {
 inline bool OptionsShown(const Screen& s) {
   return Brownish(s.At(60, 400)) && Brownish(s.At(300, 460)) && Brownish(s.At(570, 300));
 }
-// Dark arena, the full green health bar at the top, no menu.
+// Dark arena, the green health bar at the top, no menu. The bar shrinks towards its left end,
+// which stays while any health is left: foes may have hit the craft by the time a slow machine
+// looks.
 inline bool PlayShown(const Screen& s) {
   Rgb corner = s.At(5, 470);
-  return corner.r < 40 && corner.g < 40 && corner.b < 40 && Greenish(s.At(320, 36)) &&
+  return corner.r < 40 && corner.g < 40 && corner.b < 40 && Greenish(s.At(225, 36)) &&
          !MenuShown(s);
 }
 // The orange body of the pause menu at rest in the middle of the screen.
@@ -245,10 +247,8 @@ class Game {
                       "[general]\ndrivers=" + driver + "\n[wave]\nfile=" + dir_ + "/out.wav\n");
   }
   ~Game() {
-    if (child_.Running()) {
-      child_.Kill(9);
-      child_.Wait(5);
-    }
+    child_.Kill(9);
+    child_.Wait(5);
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
   }

@@ -20,12 +20,9 @@ class ReplayPixelsTest : public ShellTest {
     ShellTest::SetUp();
     Create();
     glfw2::Install(nullptr);
-    // One display for all these tests, stopped when the program ends.
-    static kxtest::Xvfb display;
-    if (display.Display().empty()) {
-      ASSERT_TRUE(display.Start(1280, 1024)) << "Xvfb did not start";
-      ASSERT_EQ(glfw2::Current()->Init(), glfw2::kTrue);
-    }
+    ASSERT_TRUE(kxtest::SharedDisplay([] { return glfw2::Real()->Init() == glfw2::kTrue; },
+                                      [] { glfw2::Real()->Terminate(); }))
+        << "no private X display";
     OpenWindow(640, 480);
     app->p_CLS2D(0, 0, 255, 1);
   }

@@ -41,7 +41,7 @@ TEST(SkarblitProgram, SavesTheCorrectedDefaultsWhenSuspended) {
 
   kxtest::Child thief;
   ASSERT_TRUE(thief.Start({kTool, "steal"}, {"DISPLAY=" + xvfb.Display()}));
-  EXPECT_TRUE(kxtest::WaitFor([&] { return std::filesystem::exists(dir + "/.vantorstate"); }, 5));
+  EXPECT_TRUE(kxtest::WaitFor([&] { return std::filesystem::exists(dir + "/.vantorstate"); }, 30));
   std::string expected;  // slots 5 and 14 become 1, 10 and 11 become 64, 12 becomes 10
   for (int i = 0; i < 98; ++i) {
     int v = i == 5 || i == 14 ? 1 : i == 10 || i == 11 ? 64 : i == 12 ? 10 : i == 25 ? 1483 : 0;
