@@ -1,9 +1,7 @@
 #include "tests/support/xvfb.h"
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <link.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -31,30 +29,11 @@ int ReadDisplayNumber(int fd, int timeoutMs) {
   return atoi(text.c_str());
 }
 
-// Keeps every library loaded now in memory for good. Closing the windowing library unloads the
-// OpenGL driver, and the leak check at exit could then no longer tell the driver's allocations,
-// which it is told to ignore, from ours.
-void PinLoadedLibraries() {
-  std::vector<std::string> names;
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, size_t, void* out) {
-        if (*info->dlpi_name)
-          static_cast<std::vector<std::string>*>(out)->push_back(info->dlpi_name);
-        return 0;
-      },
-      &names);
-  for (const std::string& name : names)
-    dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-}
-
 // The display of SharedDisplay: gtest tears it down once the program's tests have run.
 class SharedDisplayEnv : public testing::Environment {
  public:
   void TearDown() override {
-    if (state != 0) {
-      PinLoadedLibraries();
-      close();
-    }
+    if (state != 0) close();
     display.Stop();
     state = 0;
   }
