@@ -33,8 +33,8 @@ TEST(GlBench, PrintsEveryFigureAndTheShotShowsTheScene) {
     if (eq != std::string::npos) figures[line.substr(0, eq)] = std::atof(line.c_str() + eq + 1);
   }
   for (const std::string suffix : {"", "_unfiltered"}) {
-    for (const std::string name :
-         {"gl_frame_ms", "gl_frame_cpu_ms", "gl_fps", "gl_draw_calls", "gl_vertices"}) {
+    for (const std::string name : {"gl_frame_ms", "gl_frame_cpu_ms", "gl_frame_main_thread_cpu_ms",
+                                   "gl_fps", "gl_draw_calls", "gl_vertices"}) {
       EXPECT_GT(figures[name + suffix], 0) << name + suffix << " missing in\n" << run.out;
     }
   }
