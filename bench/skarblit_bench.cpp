@@ -1,8 +1,10 @@
 // skarblit-bench: the cost of one maximum-load frame of play (update and render replay, with
 // OpenGL calls counted but not executed), the collector's longest step during play against a
 // full mark, and the system allocations per frame. Ends with one name=value line per figure.
+// With --gl it instead draws that frame for real into a window and times it.
 //
 //   skarblit-bench [--frames=N] [benchmark flags]   (N frames of play for the collector, 10000)
+//   skarblit-bench --gl [--frames=N] [--shot FILE]  (N timed frames, 300; FILE: the last one)
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <unistd.h>
 #include <x86intrin.h>
 
@@ -33,12 +36,6 @@ double ThreadCpuUs() {
   timespec t;
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-
-double Median(std::vector<double> samples) {
-  if (samples.empty()) return 0;
-  std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
-  return samples[samples.size() / 2];
 }
 
 // Runs `prepare` untimed and `measure` timed in processor time on every iteration; the median
@@ -124,20 +121,42 @@ void PrintFigures() {
 }  // namespace skarbench
 
 int main(int argc, char** argv) {
-  // The game reads its data relative to the repository root.
-  if (chdir(KX_SOURCE_DIR) != 0) {
-    std::fprintf(stderr, "cannot enter %s\n", KX_SOURCE_DIR);
-    return 1;
-  }
+  int frames = 0;
+  bool gl = false;
+  std::string shot;
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--frames=", 9) == 0) {
-      skarbench::frames = std::max(1, std::atoi(argv[i] + 9));
+      frames = std::max(1, std::atoi(argv[i] + 9));
+    } else if (std::strcmp(argv[i], "--gl") == 0) {
+      gl = true;
+    } else if (std::strcmp(argv[i], "--shot") == 0 && i + 1 < argc) {
+      shot = argv[++i];
     } else {
       argv[kept++] = argv[i];
     }
   }
   argc = kept;
+  // The shot is named from where the program was started, before it moves.
+  char here[4096];
+  if (!shot.empty() && shot[0] != '/' && getcwd(here, sizeof here)) {
+    shot = std::string(here) + "/" + shot;
+  }
+  // The game reads its data relative to the repository root.
+  if (chdir(KX_SOURCE_DIR) != 0) {
+    std::fprintf(stderr, "cannot enter %s\n", KX_SOURCE_DIR);
+    return 1;
+  }
+  if (gl && argc > 1) {
+    std::fprintf(stderr, "unknown argument %s\n", argv[1]);
+    return 1;
+  }
+  if (!gl && !shot.empty()) {
+    std::fprintf(stderr, "--shot goes with --gl\n");
+    return 1;
+  }
+  if (gl) return skarbench::RunGl(frames ? frames : 300, shot.c_str());
+  if (frames) skarbench::frames = frames;
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   skarbench::world = new skarbench::World;

@@ -11,15 +11,16 @@ namespace skarbench {
 extern bool allocCounting;
 extern long long allocCount;
 
-// What reached OpenGL since the last Reset.
+// What reached OpenGL since the last Reset (counted whether or not the driver executes it).
 struct GlCounts {
   long long drawCalls = 0;
   long long vertices = 0;
   void Reset() { *this = GlCounts(); }
 };
 extern GlCounts glCounts;
-// Points the OpenGL seam at functions that only count.
-void InstallCountingGl();
+// Points the OpenGL seam at functions that only count; with `execute`, at the driver, with
+// the draw calls counted on their way to it.
+void InstallCountingGl(bool execute = false);
 
 // Everything the maximum-load frame depends on, so that each measured frame starts alike.
 struct Snapshot {
@@ -34,6 +35,9 @@ class World : public shelltest::ShellTest {
   World();
   void TestBody() override {}
   using shelltest::ShellTest::app;
+  using shelltest::ShellTest::glfw;
+  using shelltest::ShellTest::host;
+  gxtkGraphics* device = nullptr;  // the real render device the game draws with
 
   // One frame as the host runs it: update, collector step, render, collector step; the two
   // steps' durations in processor time-stamp ticks go to stepTicks[0] and [1].
@@ -55,5 +59,10 @@ class World : public shelltest::ShellTest {
 };
 
 double NowUs();
+double Median(std::vector<double> samples);
+
+// The maximum-load frame drawn for real into a window (skarblit-bench --gl): prints its
+// figures, and writes the last frame to `shotPath` unless that is empty. 0 on success.
+int RunGl(int frames, const char* shotPath);
 
 }  // namespace skarbench

@@ -3,6 +3,9 @@
 //   kx_game_xtool steal            maps a window of its own, takes the input focus, prints
 //                                  "focused" and keeps the window until it is terminated;
 //   kx_game_xtool close <window>   asks a window to close, as its close button does;
+//   kx_game_xtool focus-next       prints "ready", then gives the next window that appears the
+//                                  input focus the moment it is mapped, as a window manager
+//                                  would, and exits;
 //   kx_game_xtool grab <out.ppm> <x> <y> <w> <h>
 //                                  writes a rectangle of the screen as a binary PPM, fast
 //                                  enough to poll for a screen that shows only briefly.
@@ -90,12 +93,27 @@ static int Close(Display* display, Window window) {
   return 0;
 }
 
+static int FocusNext(Display* display) {
+  XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+  XSync(display, False);
+  printf("ready\n");
+  fflush(stdout);
+  for (XEvent event;;) {
+    XNextEvent(display, &event);
+    if (event.type != MapNotify || event.xmap.override_redirect) continue;
+    XSetInputFocus(display, event.xmap.window, RevertToParent, CurrentTime);
+    XSync(display, False);
+    return 0;
+  }
+}
+
 int main(int argc, char** argv) {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return 1;
   int status = 2;
   if (argc == 3 && strcmp(argv[1], "shot") == 0) status = Shot(display, argv[2]);
   if (argc == 2 && strcmp(argv[1], "steal") == 0) status = Steal(display);
+  if (argc == 2 && strcmp(argv[1], "focus-next") == 0) status = FocusNext(display);
   if (argc == 3 && strcmp(argv[1], "close") == 0) {
     status = Close(display, static_cast<Window>(strtoul(argv[2], nullptr, 10)));
   }
