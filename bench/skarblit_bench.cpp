@@ -28,15 +28,8 @@ struct Figures {
   double updateUs = 0, replayUs = 0;
   long long drawCalls = 0, vertices = 0;
   double stepMaxUs = 0, fullMarkUs = 0, allocsPerFrame = 0;
+  double digestUs = 0, writeUs = 0;
 } figures;
-
-// Processor time of this thread: the machine may be shared, and time spent running other
-// programs is not the game's cost.
-double ThreadCpuUs() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
 
 // Runs `prepare` untimed and `measure` timed in processor time on every iteration; the median
 // of the timed parts in microseconds.
@@ -70,6 +63,24 @@ void BM_Replay(benchmark::State& state) {
   state.counters["vertices"] = static_cast<double>(glCounts.vertices);
 }
 BENCHMARK(BM_Replay)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// What recording adds to a frame: the state fingerprint of the heaviest frame after its update,
+// and the writing of one frame of real play.
+void BM_RecordFrame(benchmark::State& state) {
+  world->Restore(world->maxLoad);
+  world->PlayUpdate();
+  RecordedRun run;
+  if (!run.Load("tests/replays/hard_game.skr")) {
+    state.SkipWithError("tests/replays/hard_game.skr cannot be read by this program");
+    return;
+  }
+  std::vector<double> writes;
+  for (int i = 0; i < 5; ++i) writes.push_back(run.WriteUsPerFrame());
+  figures.writeUs = Median(writes);
+  figures.digestUs = TimedMedianUs(
+      state, [] {}, [] { benchmark::DoNotOptimize(kx_Skarblit_Digest()); });
+}
+BENCHMARK(BM_RecordFrame)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // Frames of play as the host runs them, each from the maximum-load state. The play is run a
 // few times, each starting at the same point of the collector's cycle, so step k does the same
@@ -115,6 +126,10 @@ void PrintFigures() {
   std::printf("gc_full_mark_us=%.2f\n", f.fullMarkUs);
   std::printf("gc_live_kib=%d\n", gc_alloced_bytes >> 10);
   std::printf("allocs_per_frame=%.2f\n", f.allocsPerFrame);
+  std::printf("record_digest_us=%.2f\n", f.digestUs);
+  std::printf("record_write_us=%.2f\n", f.writeUs);
+  std::printf("record_us=%.2f\n", f.digestUs + f.writeUs);
+  std::printf("record_budget_pct=%.3f\n", (f.digestUs + f.writeUs) / 16667.0 * 100.0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 #include <vector>
 
+#include "host/replayfile.h"
 #include "tests/game/shell/shell_fixture.h"
 
 namespace skarbench {
@@ -59,7 +60,21 @@ class World : public shelltest::ShellTest {
 };
 
 double NowUs();
+// Processor time of this thread: the machine may be shared, and time spent running other
+// programs is not the game's cost.
+double ThreadCpuUs();
 double Median(std::vector<double> samples);
+
+// A recorded run's entries, to be written again as the recording host writes them.
+struct RecordedRun {
+  std::vector<KxReplayEntry> entries;
+  int frames = 0;
+  String finalState;
+  // False when the file cannot be read through to its end by this program.
+  bool Load(const std::string& path);
+  // Processor time of writing the whole run, per frame.
+  double WriteUsPerFrame() const;
+};
 
 // The maximum-load frame drawn for real into a window (skarblit-bench --gl): prints its
 // figures, and writes the last frame to `shotPath` unless that is empty. 0 on success.

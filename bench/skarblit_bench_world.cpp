@@ -20,6 +20,12 @@ double NowUs() {
   return std::chrono::duration<double, std::micro>(Clock::now().time_since_epoch()).count();
 }
 
+double ThreadCpuUs() {
+  timespec t;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
+}
+
 double Median(std::vector<double> samples) {
   if (samples.empty()) return 0;
   std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());

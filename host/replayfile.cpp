@@ -54,10 +54,20 @@ uint32_t kx_replay_Hash(const void* bytes, size_t length, uint32_t hash) {
 uint32_t kx_replay_HashWords(const void* words, size_t count, uint32_t hash) {
   const unsigned char* bytes = static_cast<const unsigned char*>(words);
   uint32_t lane[4] = {hash, hash ^ 0x9E3779B9u, hash ^ 0x85EBCA6Bu, hash ^ 0xC2B2AE35u};
-  for (size_t i = 0; i < count; ++i) {
-    uint32_t word;
-    std::memcpy(&word, bytes + 4 * i, 4);
-    lane[i & 3] = (lane[i & 3] ^ word) * 0x01000193u;
+  // Four words a step, each lane in a register of its own, so the multiplications overlap.
+  uint32_t l0 = lane[0], l1 = lane[1], l2 = lane[2], l3 = lane[3], w[4];
+  size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    std::memcpy(w, bytes + 4 * i, sizeof w);
+    l0 = (l0 ^ w[0]) * 0x01000193u;
+    l1 = (l1 ^ w[1]) * 0x01000193u;
+    l2 = (l2 ^ w[2]) * 0x01000193u;
+    l3 = (l3 ^ w[3]) * 0x01000193u;
+  }
+  lane[0] = l0, lane[1] = l1, lane[2] = l2, lane[3] = l3;
+  for (; i < count; ++i) {
+    std::memcpy(w, bytes + 4 * i, 4);
+    lane[i & 3] = (lane[i & 3] ^ w[0]) * 0x01000193u;
   }
   return kx_replay_Hash(lane, sizeof lane, static_cast<uint32_t>(count));
 }

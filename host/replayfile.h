@@ -1,7 +1,7 @@
 // Replay files: a compact record of one run's conversation between the host and the game, so
 // that the run can be played back exactly. A file is a header (magic, format version, program
-// version, data checksum) followed by blocks; each block is a deflated run of entries with a
-// checksum of its own, written and flushed as play goes on, so a crash keeps everything up to
+// version, data checksum) followed by blocks; each block is a run of entries with a checksum
+// of its own, written and flushed as play goes on, so a crash keeps everything up to
 // the last block. Entries are range-coded with adaptive models (host/replaycoder.h), so a frame
 // like the one before costs a few bits. The final entry holds the state string the run ended
 // with.
@@ -56,6 +56,9 @@ uint32_t kx_replay_Hash(const void* bytes, size_t length, uint32_t hash = 216613
 uint32_t kx_replay_HashWords(const void* words, size_t count, uint32_t hash);
 // A fingerprint of every file under `folder` (names, sizes and contents, in name order).
 uint64_t kx_replay_FolderChecksum(const std::string& folder);
+
+// Renders between two flushes of a recording: about two seconds of play.
+const int kx_replay_RendersPerBlock = 120;
 
 class KxReplayEncoder;
 class KxReplayDecoder;

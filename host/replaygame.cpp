@@ -12,9 +12,6 @@ namespace {
 
 glfw2::Api& Glfw() { return *glfw2::Current(); }
 
-// Renders between two flushes of the recording: about two seconds of play.
-const int kRendersPerBlock = 120;
-
 const char* const kKindNames[KxReplayKindCount] = {
     "nothing",    "the start",         "a suspension",  "a resumption",  "an update",
     "a render",   "a key event",       "a mouse event", "a touch event", "a motion event",
@@ -234,13 +231,13 @@ void KxRecordingGame::UpdateGame() {
   Put(KxReplayDigest, {Digest()});
 }
 
-// Every render carries its time, so a replay can keep the recorded pace; about once a second
-// the file is brought up to date.
+// Every render carries its time, so a replay can keep the recorded pace; every two seconds of
+// play the file is brought up to date.
 void KxRecordingGame::RenderGame() {
   Put(KxReplayRender, {static_cast<int>((Glfw().GetTime() - start_) * 1000.0)});
   KxVantorGame::RenderGame();
   if (kx_replay_frame) kx_replay_frame(updates_);
-  if (++renders_ % kRendersPerBlock == 0) writer_.Flush();
+  if (++renders_ % kx_replay_RendersPerBlock == 0) writer_.Flush();
 }
 
 void KxRecordingGame::KeyEvent(int event, int data) {
