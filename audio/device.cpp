@@ -66,8 +66,22 @@ ALuint gxtkChannel::AL_Source() {
   return source;
 }
 
+// The sound library reports a device still open at exit as an error; the last device opened is
+// closed once the program ends, however it ends.
+static void CloseDeviceAtExit() {
+  gxtkAudio* audio = gxtkAudio::audio;
+  if (!audio || !audio->device) return;
+  alcMakeContextCurrent(nullptr);
+  if (audio->context) alcDestroyContext(audio->context);
+  alcCloseDevice(audio->device);
+  audio->context = nullptr;
+  audio->device = nullptr;
+}
+
 gxtkAudio::gxtkAudio() {
   audio = this;
+  static const bool closing = std::atexit(CloseDeviceAtExit) == 0;
+  (void)closing;
   device = alcOpenDevice(nullptr);
   if (!device) {
     kxPrint(String("OpenAl error: alcOpenDevice failed"));
