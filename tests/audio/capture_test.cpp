@@ -78,6 +78,7 @@ TEST(AudioCapture, PitchPanVolumeAndRateReachTheMix) {
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(rig.audio->context);
     alcCloseDevice(rig.audio->device);
+    rig.audio->device = nullptr;
   }
   std::vector<Sound> sounds = FindSounds(kxtest::ReadFile(ChildDir() + "/capture.wav"));
   ASSERT_EQ(sounds.size(), 4u);
