@@ -28,6 +28,13 @@ void DecodeWith(unsigned char* (*reader)(FILE*, int*, int*, int*, int*), std::st
   fclose(stream);
 }
 
+// Rising zero crossings per second of one channel of 16-bit stereo.
+double Hertz(const short* s, int frames, int channel, int rate) {
+  int rises = 0;
+  for (int i = 1; i < frames; ++i) rises += s[2 * i - 2 + channel] < 0 && s[2 * i + channel] >= 0;
+  return rises * static_cast<double>(rate) / frames;
+}
+
 std::string OggFile() { return kxtest::ReadFile("tests/data/tone_stereo.ogg"); }
 
 TEST(WavReader, ReadsPastForeignAndPaddedChunksToTheWholeFrames) {
@@ -90,8 +97,8 @@ TEST(OggReader, DecodesOurToneFileWholeWhateverFollowsItsEnd) {
               std::vector<int>({5513, 2, 2, 22050}));
     // The channels come out interleaved in order: 440 Hz on the left, 660 Hz on the right.
     const short* samples = reinterpret_cast<const short*>(d.data);
-    EXPECT_NEAR(Frequency(Channel(samples, d.length, 2, 0), d.rate), 440, 5);
-    EXPECT_NEAR(Frequency(Channel(samples, d.length, 2, 1), d.rate), 660, 5);
+    EXPECT_NEAR(Hertz(samples, d.length, 0, d.rate), 440, 10);
+    EXPECT_NEAR(Hertz(samples, d.length, 1, d.rate), 660, 10);
   }
 }
 
