@@ -67,7 +67,8 @@ const KeyPair kNamedKeys[] = {
     {GLFW_KEY_RIGHT_SUPER, KEY_RSUPER}, {GLFW_KEY_MENU, KEY_MENU},
 };
 
-// 2.7 key number of a GLFW 3 key, or -1 for keys 2.7 did not have.
+}  // namespace
+
 int KeyFrom3(int key) {
   if (key >= GLFW_KEY_SPACE && key <= GLFW_KEY_GRAVE_ACCENT) return key;
   if (key >= GLFW_KEY_F1 && key <= GLFW_KEY_F25) return KEY_F1 + (key - GLFW_KEY_F1);
@@ -77,6 +78,28 @@ int KeyFrom3(int key) {
   }
   return -1;
 }
+
+int ActionFrom3(int action, bool keyRepeat) {
+  if (action == GLFW_REPEAT) return keyRepeat ? kPress : -1;
+  return action == GLFW_PRESS ? kPress : kRelease;
+}
+
+// 2.7's axis list: the axes, then two per hat; every odd-numbered axis negated so that up is
+// positive on the vertical ones.
+std::vector<float> AxesFrom3(const float* axes, int count, const unsigned char* hats, int hatCount) {
+  std::vector<float> out(axes ? axes : nullptr, axes ? axes + count : nullptr);
+  for (int i = 0; hats && i < hatCount; i++) {
+    out.push_back((hats[i] & GLFW_HAT_RIGHT) ? 1.0f : (hats[i] & GLFW_HAT_LEFT) ? -1.0f : 0.0f);
+    out.push_back((hats[i] & GLFW_HAT_DOWN) ? 1.0f : (hats[i] & GLFW_HAT_UP) ? -1.0f : 0.0f);
+  }
+  for (size_t i = 1; i < out.size(); i += 2) out[i] = -out[i];
+  return out;
+}
+
+// 2.7 closed the window only when the callback returned non-zero.
+bool CloseAgreed(WindowCloseFun fun) { return !fun || fun() != 0; }
+
+namespace {
 
 // GLFW 3 key of a 2.7 key number, or -1.
 int KeyTo3(int key) {
@@ -324,19 +347,11 @@ class Glfw3 : public Api {
     return VidMode{m.width, m.height, m.redBits, m.blueBits, m.greenBits, m.refreshRate};
   }
 
-  // 2.7's axis list: the axes, then two per hat; every odd-numbered axis negated so that
-  // up is positive on the vertical ones.
   static std::vector<float> JoystickAxes(int joy) {
     int count = 0, hats = 0;
     const float* axes = glfwGetJoystickAxes(joy, &count);
     const unsigned char* hat = glfwGetJoystickHats(joy, &hats);
-    std::vector<float> out(axes ? axes : nullptr, axes ? axes + count : nullptr);
-    for (int i = 0; hat && i < hats; i++) {
-      out.push_back((hat[i] & GLFW_HAT_RIGHT) ? 1.0f : (hat[i] & GLFW_HAT_LEFT) ? -1.0f : 0.0f);
-      out.push_back((hat[i] & GLFW_HAT_DOWN) ? 1.0f : (hat[i] & GLFW_HAT_UP) ? -1.0f : 0.0f);
-    }
-    for (size_t i = 1; i < out.size(); i += 2) out[i] = -out[i];
-    return out;
+    return AxesFrom3(axes, count, hat, hats);
   }
 
   void SetFlag(int token, bool on) {
@@ -360,13 +375,8 @@ class Glfw3 : public Api {
 
   static void OnKey3(GLFWwindow* window, int key, int, int action, int) {
     Glfw3* self = Of(window);
-    int key2 = KeyFrom3(key);
-    if (!self->keyFun_ || key2 < 0) return;
-    if (action == GLFW_REPEAT) {
-      if (!self->keyRepeat_) return;
-      action = GLFW_PRESS;
-    }
-    self->keyFun_(key2, action == GLFW_PRESS ? kPress : kRelease);
+    int key2 = KeyFrom3(key), action2 = ActionFrom3(action, self->keyRepeat_);
+    if (self->keyFun_ && key2 >= 0 && action2 >= 0) self->keyFun_(key2, action2);
   }
 
   static void OnChar3(GLFWwindow* window, unsigned int codepoint) {
@@ -386,10 +396,8 @@ class Glfw3 : public Api {
     }
   }
 
-  // 2.7 closed the window only when the callback returned non-zero.
   static void OnClose3(GLFWwindow* window) {
-    Glfw3* self = Of(window);
-    if (self->closeFun_ && self->closeFun_() == 0) glfwSetWindowShouldClose(window, GLFW_FALSE);
+    if (!CloseAgreed(Of(window)->closeFun_)) glfwSetWindowShouldClose(window, GLFW_FALSE);
   }
 
   GLFWwindow* window_ = nullptr;

@@ -4,6 +4,7 @@
 // includes GLFW itself. The host reaches the library through glfw2::Current(), so tests can
 // install a scripted stand-in with its own clock, events, joysticks and window state.
 #pragma once
+#include <vector>
 
 // Windows opened so far; every opening makes a new OpenGL context, so textures remember it.
 extern int glfwGraphicsSeq;
@@ -186,6 +187,17 @@ class Api {
   virtual double GetTime() = 0;
   virtual void Sleep(double seconds) = 0;
 };
+
+// The translations from GLFW 3, apart so that tests can table them.
+// The 2.7 key number of a GLFW 3 key, or -1 for keys 2.7 did not have.
+int KeyFrom3(int key);
+// kPress or kRelease for a GLFW 3 key action; a repeat is a press, or -1 (dropped) when
+// repeat is off.
+int ActionFrom3(int action, bool keyRepeat);
+// 2.7's axis list from GLFW 3's axes and hats.
+std::vector<float> AxesFrom3(const float* axes, int count, const unsigned char* hats, int hatCount);
+// Whether a close request closes the window, given the close callback (none agrees).
+bool CloseAgreed(WindowCloseFun fun);
 
 // The implementation over GLFW 3.
 Api* Real();

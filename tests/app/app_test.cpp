@@ -1,8 +1,7 @@
+// The framework over a scripted host: display modes, the device size, and suspension reaching
+// the audio device.
 #include <gtest/gtest.h>
-#include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-#include <unistd.h>
 
 #include <string>
 #include <utility>
@@ -74,19 +73,6 @@ class AppTest : public testing::Test {
   FakeHost host;
 };
 
-// kxError ends the process, so the refusal is watched in a child whose report goes to
-// standard error and whose debugger stop finds no input.
-TEST_F(AppTest, SecondApplicationIsRefused) {
-  (new c_App)->m_new();
-  EXPECT_EQ(host.Delegate(), kx_app__delegate);
-  EXPECT_EXIT(
-      {
-        dup2(STDERR_FILENO, STDOUT_FILENO);
-        if (freopen("/dev/null", "r", stdin)) (new c_App)->m_new();
-      },
-      testing::ExitedWithCode(255), "Vantor Runtime Error : App has already been created");
-}
-
 TEST_F(AppTest, DisplayModesDropDuplicatesAndKeepFirstSeenOrder) {
   host.modes = {{800, 600}, {1024, 768}, {800, 600}, {640, 480}, {1024, 768}, {600, 800}};
   host.width = 320;
@@ -99,14 +85,6 @@ TEST_F(AppTest, DisplayModesDropDuplicatesAndKeepFirstSeenOrder) {
   }
   EXPECT_EQ(got, (Sizes{{800, 600}, {1024, 768}, {640, 480}, {600, 800}}));
   EXPECT_EQ(kx_app__desktopMode->m_width, 320) << "without a desktop mode the window stands in";
-}
-
-TEST_F(AppTest, AnEmptyDisplayModeIsZeroWhateverItsBlockHeld) {
-  alignas(c_DisplayMode) unsigned char block[sizeof(c_DisplayMode)];
-  memset(block, 0x5A, sizeof block);
-  c_DisplayMode* mode = (new (block) c_DisplayMode)->m_new2();
-  EXPECT_EQ(Sizes({{mode->m_width, mode->m_height}}), Sizes({{0, 0}}));
-  mode->~c_DisplayMode();
 }
 
 TEST_F(AppTest, DeviceSizeFollowsTheWindowBeforeEachUpdate) {

@@ -28,6 +28,13 @@ void DecodeWith(unsigned char* (*reader)(FILE*, int*, int*, int*, int*), std::st
   fclose(stream);
 }
 
+// Rising zero crossings per second of one channel of 16-bit stereo.
+double Hertz(const short* s, int frames, int channel, int rate) {
+  int rises = 0;
+  for (int i = 1; i < frames; ++i) rises += s[2 * i - 2 + channel] < 0 && s[2 * i + channel] >= 0;
+  return rises * static_cast<double>(rate) / frames;
+}
+
 std::string OggFile() { return kxtest::ReadFile("tests/data/tone_stereo.ogg"); }
 
 TEST(WavReader, ReadsPastForeignAndPaddedChunksToTheWholeFrames) {
@@ -90,8 +97,8 @@ TEST(OggReader, DecodesOurToneFileWholeWhateverFollowsItsEnd) {
               std::vector<int>({5513, 2, 2, 22050}));
     // The channels come out interleaved in order: 440 Hz on the left, 660 Hz on the right.
     const short* samples = reinterpret_cast<const short*>(d.data);
-    EXPECT_NEAR(Frequency(Channel(samples, d.length, 2, 0), d.rate), 440, 5);
-    EXPECT_NEAR(Frequency(Channel(samples, d.length, 2, 1), d.rate), 660, 5);
+    EXPECT_NEAR(Hertz(samples, d.length, 0, d.rate), 440, 10);
+    EXPECT_NEAR(Hertz(samples, d.length, 1, d.rate), 660, 10);
   }
 }
 
@@ -119,28 +126,25 @@ TEST(OggReader, TruncatedForeignOrLyingStreamsGiveNothing) {
   }
 }
 
+// The reader goes by the ending in any case; what it loads counts towards the collector's cycle.
 TEST(HostAudioData, PicksTheReaderByTheEndingInAnyCase) {
   std::string dir = kxtest::MakeTempDir("kxaudiodata");
-  ASSERT_TRUE(kxtest::WriteFile(dir + "/TONE.WAV", ToneWav(440, 0.1, 8000)));
-  ASSERT_TRUE(kxtest::WriteFile(dir + "/tone.mp3", ToneWav(440, 0.1, 8000)));
-  ASSERT_TRUE(kxtest::WriteFile(dir + "/Tone.Ogg", OggFile()));
+  const struct {
+    const char* name;
+    std::string bytes;
+    int channels;  // 0: refused
+  } files[] = {{"/TONE.WAV", ToneWav(440, 0.1, 8000), 1}, {"/Tone.Ogg", OggFile(), 2},
+               {"/tone.mp3", ToneWav(440, 0.1, 8000), 0}};
   KxGlfwGame host;
-  int length = 0, channels = 0, bytes = 0, rate = 0;
-  auto load = [&](const char* name) {
-    return host.LoadAudioData(String::FromUtf8(dir + name), &length, &channels, &bytes, &rate);
-  };
-  int external = gc_ext_new_bytes.load();
-  unsigned char* data = load("/TONE.WAV");
-  ASSERT_NE(data, nullptr);
-  EXPECT_EQ(length, 800);
-  EXPECT_EQ(gc_ext_new_bytes.load() - external, 1600);
-  free(data);
-  data = load("/Tone.Ogg");
-  ASSERT_NE(data, nullptr);
-  EXPECT_EQ(channels, 2);
-  free(data);
-  EXPECT_EQ(load("/tone.mp3"), nullptr);
-  EXPECT_EQ(load("/none.wav"), nullptr);
+  for (const auto& f : files) {
+    ASSERT_TRUE(kxtest::WriteFile(dir + f.name, f.bytes));
+    int length = 0, channels = 0, bytes = 0, rate = 0, external = gc_ext_new_bytes.load();
+    unsigned char* data =
+        host.LoadAudioData(String::FromUtf8(dir + f.name), &length, &channels, &bytes, &rate);
+    EXPECT_EQ(data ? channels : 0, f.channels) << f.name;
+    EXPECT_EQ(gc_ext_new_bytes.load() - external, data ? length * channels * bytes : 0) << f.name;
+    free(data);
+  }
   std::filesystem::remove_all(dir);
 }
 

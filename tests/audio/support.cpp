@@ -42,25 +42,6 @@ std::string ToneWav(double hertz, double seconds, int rate) {
   return Riff(FmtChunk(1, 1, rate, 16) + Chunk("data", pcm));
 }
 
-std::vector<double> Channel(const short* samples, int frames, int channels, int channel) {
-  std::vector<double> out(frames);
-  for (int i = 0; i < frames; ++i) out[i] = samples[i * channels + channel];
-  return out;
-}
-
-double Frequency(const std::vector<double>& samples, int rate) {
-  int first = -1, last = -1, crossings = 0;
-  for (size_t i = 1; i < samples.size(); ++i) {
-    if ((samples[i - 1] < 0) != (samples[i] < 0)) {
-      if (first < 0) first = static_cast<int>(i);
-      last = static_cast<int>(i);
-      ++crossings;
-    }
-  }
-  if (crossings < 2) return 0;
-  return (crossings - 1) / 2.0 / ((last - first) / static_cast<double>(rate));
-}
-
 std::string ChildDir() {
   const char* dir = getenv("KX_AUDIO_DIR");
   return dir ? dir : "";

@@ -20,10 +20,6 @@ std::string FmtChunk(int code, int channels, int rate, int bits, const std::stri
 // A whole 16-bit mono PCM file holding a sine tone of amplitude 0.5.
 std::string ToneWav(double hertz, double seconds, int rate = 44100);
 
-// Interleaved channel `channel` of 16-bit samples.
-std::vector<double> Channel(const short* samples, int frames, int channels, int channel);
-// Frequency estimated from the zero crossings.
-double Frequency(const std::vector<double>& samples, int rate);
 
 // An OpenAL configuration with a driver that plays to nowhere.
 extern const char* const kNullConfig;

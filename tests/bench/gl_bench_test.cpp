@@ -5,9 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include "tests/support/process.h"
@@ -26,21 +24,20 @@ TEST(GlBench, PrintsEveryFigureAndTheShotShowsTheScene) {
                          "", true, 300, {"DISPLAY=" + xvfb.Display()});
   ASSERT_EQ(run.status, 0) << run.out << run.err;
 
-  std::map<std::string, double> figures;
-  std::istringstream lines(run.out);
-  for (std::string line; std::getline(lines, line);) {
-    const size_t eq = line.find('=');
-    if (eq != std::string::npos) figures[line.substr(0, eq)] = std::atof(line.c_str() + eq + 1);
-  }
+  // Each figure is printed as name=value on a line of its own.
+  auto figure = [&](const std::string& name) {
+    const size_t at = ("\n" + run.out).find("\n" + name + "=");
+    return at == std::string::npos ? 0.0 : std::atof(run.out.c_str() + at + name.size() + 1);
+  };
   for (const std::string suffix : {"", "_unfiltered"}) {
     for (const std::string name : {"gl_frame_ms", "gl_frame_cpu_ms", "gl_frame_main_thread_cpu_ms",
                                    "gl_fps", "gl_draw_calls", "gl_vertices"}) {
-      EXPECT_GT(figures[name + suffix], 0) << name + suffix << " missing in\n" << run.out;
+      EXPECT_GT(figure(name + suffix), 0) << name + suffix << " missing in\n" << run.out;
     }
   }
   // The same scene both ways; only the filtered frames skip the repeated state.
-  EXPECT_EQ(figures["gl_vertices"], figures["gl_vertices_unfiltered"]);
-  EXPECT_LT(figures["gl_draw_calls"], figures["gl_draw_calls_unfiltered"]);
+  EXPECT_EQ(figure("gl_vertices"), figure("gl_vertices_unfiltered"));
+  EXPECT_LT(figure("gl_draw_calls"), figure("gl_draw_calls_unfiltered"));
 
   int w = 0, h = 0, channels = 0;
   unsigned char* rgb = stbi_load(shot.c_str(), &w, &h, &channels, 3);

@@ -1,4 +1,4 @@
-// Paths, whole-file readers, the state file and URL opening, each in a scratch working
+// Paths, whole-file readers and the state file, each in a scratch working
 // directory so nothing touches the repository's own files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -109,21 +109,6 @@ TEST_F(FilesTest, StateRoundTripsAndAFailedSaveKeepsThePreviousState) {
   ASSERT_EQ(mkdir(".vantorstate.tmp", 0755), 0);
   EXPECT_EQ(host.SaveState("new"), -1);
   EXPECT_EQ(host.LoadState(), String("old"));
-}
-
-TEST_F(FilesTest, OpenUrlPassesTheUrlAsOneArgumentWithoutAShell) {
-  ASSERT_EQ(mkdir("bin", 0755), 0);
-  std::string out = dir + "/args";
-  ASSERT_TRUE(WriteFile("bin/xdg-open", "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > " + out +
-                                            ".part && mv " + out + ".part " + out + "\n"));
-  ASSERT_EQ(chmod("bin/xdg-open", 0755), 0);
-  std::string path = getenv("PATH") ? getenv("PATH") : "";
-  setenv("PATH", (dir + "/bin:" + path).c_str(), 1);
-  host.OpenUrl("http://example.com/a b;touch pwned&x=$(id)");
-  setenv("PATH", path.c_str(), 1);
-  kxtest::WaitFor([] { return Exists("args"); }, 30);
-  EXPECT_EQ(ReadFile("args"), "1|http://example.com/a b;touch pwned&x=$(id)");
-  EXPECT_FALSE(Exists("pwned"));
 }
 
 }  // namespace

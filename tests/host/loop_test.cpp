@@ -1,12 +1,15 @@
 // The host's loop and events on a scripted windowing library: catch-up and pacing, the
 // guarded delegate calls with their collector steps, suspension, key/mouse/close translation,
-// joysticks in the game's layout and their ports, and window re-opening.
+// joysticks in the game's layout and their ports, and window re-opening; and the windowing
+// layer's own translations from GLFW 3.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include <GLFW/glfw3.h>
 
 #include "host/host.h"
 #include "tests/host/fake_glfw.h"
@@ -356,29 +359,27 @@ TEST_F(HostTest, PortsFollowTheOrderThePadsWereConnectedIn) {
   }
 }
 
-bool watchedDestroyed = false;
-
-class Watched : public KxGameDelegate {
- public:
-  ~Watched() override { watchedDestroyed = true; }
-};
-
-TEST(HostCollector, TheDelegateLivesAsLongAsTheHostHoldsIt) {
-  // Ends a cycle through the host's own step, then allocates enough to destroy the garbage.
-  auto cycleAndSweep = [](KxGame& host) {
-    for (int i = 0; i < 2; i++) {
-      gc_ext_malloced(gc_cycle_bytes + 1);
-      host.gc_collect();
-    }
-    Array<int> big(1 << 18);
-  };
-  KxGame host;
-  host.SetDelegate(new Watched);
-  cycleAndSweep(host);
-  EXPECT_FALSE(watchedDestroyed);
-  host.SetDelegate(nullptr);
-  cycleAndSweep(host);
-  EXPECT_TRUE(watchedDestroyed);
+// The windowing layer's own translations from GLFW 3 to the older library's conventions.
+TEST(Glfw2Layer, TranslatesKeysActionsAxesAndCloseRequests) {
+  using namespace glfw2;
+  const int keys[][2] = {{GLFW_KEY_A, 'A'}, {GLFW_KEY_SPACE, ' '}, {GLFW_KEY_GRAVE_ACCENT, '`'},
+                         {GLFW_KEY_ESCAPE, KEY_ESC}, {GLFW_KEY_F25, KEY_F25},
+                         {GLFW_KEY_KP_9, KEY_KP_0 + 9}, {GLFW_KEY_MENU, KEY_MENU},
+                         {GLFW_KEY_WORLD_1, -1}, {GLFW_KEY_PRINT_SCREEN, -1}, {GLFW_KEY_UNKNOWN, -1}};
+  for (const auto& k : keys) EXPECT_EQ(KeyFrom3(k[0]), k[1]) << k[0];
+  // Action, repeat on, result: a repeat is a press, or nothing when repeat is off.
+  const int actions[][3] = {{GLFW_PRESS, 0, kPress}, {GLFW_RELEASE, 1, kRelease},
+                            {GLFW_REPEAT, 1, kPress}, {GLFW_REPEAT, 0, -1}};
+  for (const auto& a : actions) EXPECT_EQ(ActionFrom3(a[0], a[1]), a[2]) << a[0] << a[1];
+  // Hats follow the axes as two more; every odd axis is negated, so up reads positive.
+  const float axes[] = {0.5f, 0.25f};
+  const unsigned char hats[] = {GLFW_HAT_RIGHT_UP, GLFW_HAT_LEFT_DOWN};
+  EXPECT_EQ(AxesFrom3(axes, 2, hats, 2), (std::vector<float>{0.5f, -0.25f, 1, 1, -1, -1}));
+  EXPECT_EQ(AxesFrom3(nullptr, 0, hats, 1), (std::vector<float>{1, 1}));
+  // The close callback's 0 keeps the window.
+  EXPECT_FALSE(CloseAgreed([] { return 0; }));
+  EXPECT_TRUE(CloseAgreed([] { return 1; }));
+  EXPECT_TRUE(CloseAgreed(nullptr));
 }
 
 }  // namespace

@@ -1,11 +1,5 @@
-# Extra programs for the net tests: a child that performs fatal misuses, and (in a build that is
-# not already sanitized) the socket and queue tests once more under ThreadSanitizer.
-add_executable(net_fatal ${CMAKE_CURRENT_SOURCE_DIR}/net/progs/net_fatal.cpp)
-target_compile_options(net_fatal PRIVATE ${KX_WARNINGS})
-target_link_libraries(net_fatal PRIVATE kx_net)
-target_compile_definitions(test_net PRIVATE KX_NET_FATAL="$<TARGET_FILE:net_fatal>")
-add_dependencies(test_net net_fatal)
-
+# The socket and queue tests once more under ThreadSanitizer, in a build that is not already
+# sanitized.
 if(NOT KX_SANITIZE AND NOT KX_TSAN)
   # The worker threads and the main thread meet only in the net module, so that and everything
   # it runs on is compiled again with the thread sanitizer; gtest itself stays as installed.

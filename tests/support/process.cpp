@@ -1,7 +1,6 @@
 #include "tests/support/process.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
@@ -14,7 +13,6 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
-#include <utility>
 
 extern char** environ;
 
@@ -96,43 +94,26 @@ int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& 
   return failed ? -1 : pid;
 }
 
+// The child reads its input from a file and writes its output to files: nothing can block on a
+// full pipe, and the result is complete once the child has ended.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input,
                          bool closeStdin, double timeoutSeconds,
                          const std::vector<std::string>& extraEnv, const std::string& workDir) {
   ProcessResult r;
-  int in[2], out[2], err[2];
-  if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC)) return r;
-  const int pid = Spawn(argv, extraEnv, {in[0], out[1], err[1]}, workDir);
-  for (int fd : {in[0], out[1], err[1]}) close(fd);
-  signal(SIGPIPE, SIG_IGN);
-  if (pid > 0 && !closeStdin && !input.empty()) {
-    // Small inputs only: the pipe buffer holds them without blocking.
-    ssize_t ignored = write(in[1], input.data(), input.size());
-    (void)ignored;
-  }
-  close(in[1]);
-  const double deadline = Now() + timeoutSeconds;
-  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-  // Until both streams end (at once when nothing started); poll skips a closed (negative) one.
-  while ((fds[0].fd >= 0 || fds[1].fd >= 0) && !r.timedOut) {
-    const int left = static_cast<int>((deadline - Now()) * 1000);
-    r.timedOut = left <= 0;
-    if (r.timedOut || poll(fds, 2, left) <= 0) continue;
-    for (int i = 0; i < 2; ++i) {
-      if (!fds[i].revents) continue;
-      char buf[4096];
-      const ssize_t n = read(fds[i].fd, buf, sizeof buf);
-      if (n > 0) (i == 0 ? r.out : r.err).append(buf, n);
-      if (n <= 0) close(std::exchange(fds[i].fd, -1));
-    }
-  }
-  for (const pollfd& f : fds)
-    if (f.fd >= 0) close(f.fd);
-  if (pid < 0) return r;
-  if (r.timedOut) kill(pid, SIGKILL);
-  int raw = 0;
-  waitpid(pid, &raw, 0);
-  r.status = r.timedOut ? -1 : DecodeStatus(raw);
+  const std::string dir = MakeTempDir("kxrun"), in = dir + "/in";
+  WriteFile(in, closeStdin ? "" : input);
+  const int fds[3] = {open(in.c_str(), O_RDONLY | O_CLOEXEC), OpenOutput(dir + "/out"),
+                      OpenOutput(dir + "/err")};
+  Child child;
+  child.Adopt(Spawn(argv, extraEnv, {fds[0], fds[1], fds[2]}, workDir));
+  for (int fd : fds) close(fd);
+  r.status = child.Wait(timeoutSeconds);
+  r.timedOut = child.Running();
+  r.status = r.timedOut ? -1 : r.status;
+  r.out = ReadFile(dir + "/out");
+  r.err = ReadFile(dir + "/err");
+  for (const char* name : {"/in", "/out", "/err"}) unlink((dir + name).c_str());
+  rmdir(dir.c_str());
   return r;
 }
 

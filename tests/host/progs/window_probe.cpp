@@ -1,6 +1,6 @@
 // A program on the real host that prints what its delegate receives, one line per call:
-// "start", "suspend", "resume", "key <event> <data>". It runs at 60 updates per second and
-// ends quietly on the close key, as an application does.
+// "start", "suspend", "resume", "key <event> <data>". It re-opens its window full screen,
+// runs at 60 updates per second and ends quietly on the close key, as an application does.
 #include <cstdio>
 
 #include "host/host.h"
@@ -9,7 +9,10 @@ namespace {
 
 class Probe : public KxGameDelegate {
  public:
+  // Full screen at the desktop's size straight away: only the windowing layer carries the
+  // title across that re-opening.
   void StartGame() override {
+    KxGame::_game->SetDeviceWindow(1280, 1024, 1);
     KxGame::_game->SetUpdateRate(60);
     Say("start");
   }
