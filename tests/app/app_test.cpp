@@ -2,6 +2,7 @@
 // the audio device.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <string>
 #include <utility>
@@ -85,6 +86,14 @@ TEST_F(AppTest, DisplayModesDropDuplicatesAndKeepFirstSeenOrder) {
   }
   EXPECT_EQ(got, (Sizes{{800, 600}, {1024, 768}, {640, 480}, {600, 800}}));
   EXPECT_EQ(kx_app__desktopMode->m_width, 320) << "without a desktop mode the window stands in";
+}
+
+TEST_F(AppTest, AnEmptyDisplayModeIsZeroWhateverItsBlockHeld) {
+  alignas(c_DisplayMode) unsigned char block[sizeof(c_DisplayMode)];
+  memset(block, 0x5A, sizeof block);
+  c_DisplayMode* mode = (new (block) c_DisplayMode)->m_new2();
+  EXPECT_EQ(Sizes({{mode->m_width, mode->m_height}}), Sizes({{0, 0}}));
+  mode->~c_DisplayMode();
 }
 
 TEST_F(AppTest, DeviceSizeFollowsTheWindowBeforeEachUpdate) {

@@ -128,6 +128,46 @@ TEST(DataImages, DefaultFontIsOneRowOf96BorderedCells) {
   }
 }
 
+// Per-letter spacing of the text layout: the room each glyph has beside the advance of 7.
+int Spacing(char c) {
+  std::string wide2 = "wm", wide1 = "WM", thin3 = "ifl", thin1 = "jskrztn";
+  if (wide2.find(c) != std::string::npos) return 2;
+  if (wide1.find(c) != std::string::npos) return 1;
+  if (thin3.find(c) != std::string::npos) return -3;
+  if (thin1.find(c) != std::string::npos) return -1;
+  return 0;
+}
+
+// A letter that the layout moves closer to or further from its neighbours sits in its advance so
+// that the ink gaps on its two sides match within a layout unit, at every resolution.
+TEST(DataImages, AdjustedLettersSitEvenlyBetweenTheirNeighbours) {
+  const struct {
+    const char* word;
+    size_t letter;
+  } kCases[] = {{"Music", 3}, {"Fullscreen", 2}, {"Fullscreen", 3}, {"Games", 2}};
+  for (int r = 0; r < 3; r++) {
+    int s = 1 << r, cell = 16 * s;
+    Pixels p = Load(std::string("data/fonts/shadow_editundo") + kSuffix[r] + ".png");
+    ASSERT_EQ(p.w, 16 * cell);
+    for (const auto& c : kCases) {
+      // Ink edges of the letter and its neighbours, laid out as the text drawing does.
+      double x = 0, left[3] = {}, right[3] = {};
+      for (size_t i = 0; i <= c.letter + 1; i++) {
+        int g = c.word[i] - 32;
+        std::vector<double> ink = Ink(p, (g % 16) * cell, (g / 16) * cell, cell, cell);
+        if (i + 1 >= c.letter) {
+          left[i + 1 - c.letter] = x + ink[0];
+          right[i + 1 - c.letter] = x + ink[2];
+        }
+        x += (7 + Spacing(c.word[i])) * s;
+      }
+      double before = left[1] - right[0], after = left[2] - right[1];
+      EXPECT_LE(std::fabs(before - after), s)
+          << c.word << " letter " << c.letter << kSuffix[r] << ": " << before << " " << after;
+    }
+  }
+}
+
 double Rms(const std::vector<short>& s) {
   double sum = 0;
   for (short v : s) sum += static_cast<double>(v) * v;
