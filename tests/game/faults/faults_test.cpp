@@ -11,8 +11,8 @@
 #include <string>
 
 #include "game/play/arena.h"
-#include "tests/game/e2e/player.h"
 #include "tests/game/shell/shell_fixture.h"
+#include "tests/support/process.h"
 
 namespace shelltest {
 namespace {
@@ -113,18 +113,15 @@ class FaultTest : public ShellTest {
   std::string dir_;
 };
 
-// A saved state with a top score of 1000 on Easy.
-std::string SavedState() {
-  e2e::SavedState state;
-  state.Setting(5) = 1;
-  state.Top(0, 0) = 1000;
-  state.Seal();
-  return state.Text();
-}
-
 TEST_F(FaultTest, AStateFileThatCannotBeReplacedStaysIntactAndPlayGoesOn) {
   std::string dir = UseFiles();
-  ASSERT_TRUE(kxtest::WriteFile(dir + "/.vantorstate", SavedState()));
+  // A saved state with a top score of 1000 on Easy, sealed by the game itself.
+  Create();
+  app->m_highScores[0] = 1000;
+  app->p_Save();
+  const std::string saved = kxtest::ReadFile(dir + "/.vantorstate");
+  kx_app__app = nullptr;
+  files->results.clear();
   // The new state is written beside the old one first; a folder in its place stops that even
   // for root, who could write into a read-only folder.
   std::filesystem::create_directory(dir + "/.vantorstate.tmp");
@@ -140,7 +137,7 @@ TEST_F(FaultTest, AStateFileThatCannotBeReplacedStaysIntactAndPlayGoesOn) {
   }
   ASSERT_GE(files->results.size(), 2u);
   for (int result : files->results) EXPECT_LT(result, 0);
-  EXPECT_EQ(kxtest::ReadFile(dir + "/.vantorstate"), SavedState());
+  EXPECT_EQ(kxtest::ReadFile(dir + "/.vantorstate"), saved);
   // The scores live on in the game even though the disk refused them.
   EXPECT_EQ(app->m_highScores[0], 1501);
   EXPECT_EQ(app->m_highScores[1], 1500);
