@@ -87,14 +87,27 @@ TEST_F(ControlsTest, TheStickSteersWithYInvertedAndAKeyOverridesIt) {
   EXPECT_FLOAT_EQ(app->m_steerX, 0.15f);
 }
 
-TEST_F(ControlsTest, TouchPadAnchorsWhereTheFirstPressLandsAndTrailsTheFinger) {
+TEST_F(ControlsTest, TouchPadSteersByTheDragOver72PastADeadZoneAndTrailsTheFinger) {
   // The first press of a fresh game anchors where it lands and does not steer.
   app->m_pointerCount = 1;
   app->m_pointerX = app->m_pointerY = 200;
   app->p_AnalogueControl();
   EXPECT_EQ(Values(app->m_padAnchorX, app->m_padAnchorY, app->m_steerX, app->m_steerY),
             Values(200, 200, 0, 0));
+  // drag from the anchor -> steering; under a tenth on both axes it steers nothing
+  const float cases[][4] = {
+      {36, 0, 0.5f, 0}, {-36, 18, -0.5f, 0.25f}, {7, -7, 0, 0}, {7, 8, 7 / 72.0f, 8 / 72.0f}};
+  for (const auto& c : cases) {
+    app->m_padAnchorX = app->m_padAnchorY = 200;
+    app->m_pointerX = 200 + static_cast<int>(c[0]);
+    app->m_pointerY = 200 + static_cast<int>(c[1]);
+    app->p_AnalogueControl();
+    EXPECT_EQ(Values(app->m_steerX, app->m_steerY), Values(c[2], c[3])) << c[0] << "," << c[1];
+  }
+  // Dragged further than 64 units, the anchor trails by 4 a frame.
+  app->m_padAnchorX = app->m_padAnchorY = 200;
   app->m_pointerX = 300;
+  app->m_pointerY = 200;
   for (int i = 0; i < 2; ++i) app->p_AnalogueControl();
   EXPECT_EQ(Values(app->m_padAnchorX, app->m_steerX), Values(208, 1));
   app->m_pointerCount = 0;

@@ -62,6 +62,47 @@ TEST_F(PlayTest, BannerHandsBackToTheMenuAfterNinetyFramesThenFadesByTwo) {
   EXPECT_EQ(app->m_gameOverTimer, 0);
 }
 
+TEST_F(PlayTest, TheHudShowsTheScoreAndTheNextOneToBeatWithItsPlace) {
+  UseFont();
+  StartGame(3);
+  // score -> the score and the line over it (spaces unseen): on an empty table, then on
+  // 1000 .. 100, where a score below the table has no place to name
+  const std::pair<int, const char*> cases[] = {{0, "000000001st@285.5,10"},
+                                               {0, "00000100@295.5,10"},
+                                               {450, "000005006th@285.5,10"},
+                                               {1000, "000010001st@285.5,10"}};
+  for (const auto& c : cases) {
+    if (&c == &cases[1]) {
+      for (int r = 0; r < 10; ++r) app->m_highScores[20 + r] = 1000 - 100 * r;
+    }
+    app->m_score = app->m_shownScore = c.first;
+    Update();
+    char score[32];
+    std::snprintf(score, sizeof score, "%08d@278,28", c.first);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{c.second, score})) << c.first;
+  }
+}
+
+TEST_F(PlayTest, TheBannerSaysGameOverAndTheNewPlaceWhereItsBarsStop) {
+  UseFont();
+  StartGame(2);
+  app->m_gameOver = 1;
+  for (int i = 0; i < 20; ++i) app->p_GameOver();  // the bars stop at 0.45 of the height
+  app->m_drawCount = 0;
+  app->p_GameOver();
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"GAME@194,216", "OVER@388,264",
+                                                "NewHighscore@232,326", "1st!@386,346"}));
+  app->m_highScores[10] = 100;
+  app->m_drawCount = 0;
+  app->p_GameOver();
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"GAME@194,216", "OVER@388,264",
+                                                "NewHighscore@235,326", "2nd@389,346"}));
+  for (int r = 0; r < 10; ++r) app->m_highScores[10 + r] = 100;  // no place: no announcement
+  app->m_drawCount = 0;
+  app->p_GameOver();
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"GAME@194,216", "OVER@388,264"}));
+}
+
 TEST_F(PlayTest, PlacesCountFromTheTopOfTheDifficultysTable) {
   EXPECT_EQ(app->p_Nth(0), String());
   EXPECT_EQ(app->p_Nth(11), String());

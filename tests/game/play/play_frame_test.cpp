@@ -23,6 +23,7 @@ class PlayFrameTest : public PlayTest {
     f[kFoeKind] = 1;
     f[kFoeX] = x;
     f[kFoeY] = y;
+    f[kFoeVX] = f[kFoeVY] = 0;
     return f;
   }
   float* PlacePost(int k, float x, float y, float life) {
@@ -81,22 +82,40 @@ TEST_F(PlayFrameTest, FoesHomeWithFourDrawsInOrderFromTheClockSeedAndAreClamped)
   EXPECT_FLOAT_EQ(f[kFoeX], 400 + vx);
 }
 
-TEST_F(PlayFrameTest, TouchesHurtUnlessShieldedAndTheLastKillsTheCraftAndTheTune) {
+TEST_F(PlayFrameTest, AFoeHurtsWithinSixteenUnitsOnEachAxisUnlessShielded) {
   OnlyCue(2);
-  PlaceFoe(0, 325, 245);
-  app->p_Game();
-  // foe, health, shield, cue 2 played, sparks
-  EXPECT_EQ(Values(Foe(0)[0], Arena(kHealth), Arena(kShield), audio->Count("play"), Particles(1)),
-            Values(0, 7, 150, 1, 32));
-  PlaceFoe(1, 325, 245);
+  // the foe's offset from the craft -> whether it hurts: a box, so a corner at 15.9 hurts
+  const struct {
+    float dx, dy;
+    bool hurts;
+  } cases[] = {{15.9f, 0, true},  {16, 0, false},        {0, -15.9f, true},
+               {0, -16, false},   {-15.9f, 15.9f, true}, {-15.9f, 16, false}};
+  for (const auto& c : cases) {
+    Arena(kHealth) = 10;
+    Arena(kShield) = Arena(kCraftVX) = Arena(kCraftVY) = 0;
+    Arena(kCraftX) = 320;
+    Arena(kCraftY) = 240;
+    audio->log.clear();
+    PlaceFoe(0, 320 + c.dx, 240 + c.dy);
+    app->p_Game();
+    // foe gone, health, shield, cue 2 played
+    EXPECT_EQ(Values(Foe(0)[0] == 0, Arena(kHealth), Arena(kShield), audio->Count("play")),
+              c.hurts ? Values(1, 7, 150, 1) : Values(0, 10, 0, 0))
+        << c.dx << "," << c.dy;
+    Foe(0)[0] = 0;
+  }
+  Arena(kShield) = 10;
+  PlaceFoe(1, 320, 240);
   app->p_Game();
   EXPECT_GT(Foe(1)[0], 0);  // the shield lets it pass
-  EXPECT_EQ(Values(Arena(kHealth), app->m_gameOver), Values(7, 0));
+  EXPECT_EQ(Values(Arena(kHealth), app->m_gameOver), Values(10, 0));
+}
 
+TEST_F(PlayFrameTest, TheLastTouchKillsTheCraftAndTheTune) {
   OnlyCue(3);
   app->m_musicOn = 1;
   Arena(kHealth) = 1;
-  Arena(kShield) = 0;
+  PlaceFoe(0, 325, 245);
   app->p_Game();
   // health, cue 3 played, tune stopped, music flag, game over
   EXPECT_EQ(Values(Arena(kHealth), audio->Count("play"), audio->Count("stopmusic"), app->m_musicOn,
@@ -106,6 +125,27 @@ TEST_F(PlayFrameTest, TouchesHurtUnlessShieldedAndTheLastKillsTheCraftAndTheTune
   for (const auto& r : Records()) {
     bool craftFrame = r[0] == 1 && r[6] >= 9 && r[6] <= 14;
     EXPECT_FALSE(craftFrame) << "craft drawn after its death";
+  }
+}
+
+TEST_F(PlayFrameTest, ABoltJointStrikesFoesWithinEightUnitsOnEachAxis) {
+  Arena(kShield) = 1000;  // foes touching the craft pass
+  // A post 88 units to the left or above: joint 8 lands on the craft, and the joints before and
+  // after it stay more than 8 units away across the bolt.
+  const struct {
+    float postX, postY, dx, dy;
+    bool struck;
+  } cases[] = {{232, 240, 0, 7.9f, true},  {232, 240, 0, 8, false},
+               {232, 240, 0, -7.9f, true}, {232, 240, 0, -8, false},
+               {320, 152, 7.9f, 0, true},  {320, 152, 8, 0, false}};
+  for (const auto& c : cases) {
+    app->m_score = 0;
+    PlacePost(0, c.postX, c.postY, 500);
+    PlaceFoe(0, 320 + c.dx, 240 + c.dy);
+    app->p_Game();
+    EXPECT_EQ(Values(app->m_score, Foe(0)[0] == 0), Values(c.struck ? 5 : 0, c.struck))
+        << c.postX << ": " << c.dx << "," << c.dy;
+    Foe(0)[0] = 0;
   }
 }
 

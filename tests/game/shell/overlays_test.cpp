@@ -28,23 +28,6 @@ class OverlayTest : public ShellTest {
     for (int i = 0; i < 40; ++i) Update();
     ASSERT_EQ(app->m_optionsSlide, 30);
   }
-  // Whether this update drew `text` in the font's slot: glyphs are read line by line, left to
-  // right, and a new line or a wide gap starts a new text.
-  bool Shows(const std::string& text) const {
-    std::vector<std::vector<float>> glyphs;  // y, x, character
-    for (const auto& r : Records())
-      if (static_cast<int>(r[0]) == app->m_font) glyphs.push_back({r[2], r[1], r[6] + 32});
-    std::sort(glyphs.begin(), glyphs.end());
-    std::string texts;
-    float lastY = -1e9f, lastX = 0;
-    for (const auto& g : glyphs) {
-      if (g[0] != lastY || g[1] - lastX > 40) texts += '|';
-      texts += static_cast<char>(g[2]);
-      lastY = g[0];
-      lastX = g[1];
-    }
-    return (texts + '|').find('|' + text + '|') != std::string::npos;
-  }
 };
 
 TEST_F(OverlayTest, SoundRowCyclesTheModesOncePerPressAndStopsTheTuneWhereItMustBeSilent) {

@@ -141,6 +141,13 @@ class ShellTest : public ::testing::Test {
   }
   // The records of the draw list, each as its 15 floats.
   std::vector<std::vector<float>> Records() const;
+  // The font in slot 90 with a 7-unit advance and 10-unit lines, without loading the artwork.
+  void UseFont();
+  // The texts of the draw list, each as "text@x,y" with its first glyph's centre: glyphs are
+  // read line by line, left to right, spaces unseen; a new line or a wide gap starts a new text.
+  std::vector<std::string> Texts() const;
+  // Whether one of them reads `text`, wherever it is.
+  bool Shows(const std::string& text) const;
 };
 
 }  // namespace shelltest

@@ -11,9 +11,7 @@ class TextTest : public ShellTest {
   void SetUp() override {
     ShellTest::SetUp();
     Create();
-    app->m_font = 90;
-    app->m_imageInfo[270] = 7;  // advance
-    app->m_imageInfo[271] = 10;  // line height
+    UseFont();
     app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
   }
   // (frame, x, y) of every glyph of `text` laid out at (100, 200); the list is emptied after
