@@ -1,6 +1,6 @@
 // The whole program under a private X display, for what the recorded replays cannot see: real
 // pixels, real sound (OpenAL Soft's wave-file driver writes what the player would hear), the
-// mouse, full screen, the exit status, and the start without a data folder or a sound device.
+// mouse, full screen, the exit status, and the start without a data folder.
 // The program runs in a folder of its own and is driven with xdotool as a player drives it.
 #include <gtest/gtest.h>
 #include <stdio.h>
@@ -90,7 +90,7 @@ class Sound {
     if (!ReadHeader()) return -1;
     std::error_code ignored;
     long size = static_cast<long>(std::filesystem::file_size(path_, ignored));
-    return (size - dataOffset_) / frame_;
+    return (size - dataOffset_) / 2;
   }
   // Waits until the sound is written half a second past now and returns that position: the end
   // of the span in which a cue of a press that has shown its effect begins.
@@ -103,18 +103,12 @@ class Sound {
   float Peak(long from, long to) {
     if (Now() < to) return -1;
     std::ifstream in(path_, std::ios::binary);
-    std::string data(static_cast<size_t>((to - from) * frame_), '\0');
-    in.seekg(dataOffset_ + from * frame_);
-    in.read(&data[0], static_cast<std::streamsize>(data.size()));
-    float peak = 0;
-    for (size_t at = 0; at + bytes_ <= data.size(); at += bytes_) {
-      int16_t pcm = 0;
-      float v = 0;
-      memcpy(bytes_ == 4 ? static_cast<void*>(&v) : &pcm, &data[at], bytes_);
-      if (bytes_ == 2) v = pcm / 32768.0f;
-      peak = std::max(peak, std::fabs(v));
-    }
-    return peak;
+    std::vector<int16_t> data(static_cast<size_t>(to - from));
+    in.seekg(dataOffset_ + from * 2);
+    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size() * 2));
+    int peak = 0;
+    for (int16_t v : data) peak = std::max(peak, std::abs(static_cast<int>(v)));
+    return peak / 32768.0f;
   }
   bool Heard(long from, long to) { return Peak(std::max(from, 0L), to) > 0.02f; }
   // Sound without a break: every tenth of a second of the span is audible (the tune plays).
@@ -126,40 +120,33 @@ class Sound {
   }
 
  private:
-  // The driver writes its fmt chunk first, with 16-bit integer or 32-bit float samples; the data
-  // chunk's length stays unwritten while it runs, so the data runs to the end of the file.
+  // The driver writes its header first (16-bit mono, as configured below); the data chunk's
+  // length stays unwritten while it runs, so the data runs to the end of the file.
   bool ReadHeader() {
     if (dataOffset_ >= 0) return true;
     std::string b = kxtest::ReadFile(path_);
     size_t data = b.size() < 44 ? std::string::npos : b.find("data", 36);
-    if (data == std::string::npos || b.compare(0, 4, "RIFF") != 0) return false;
-    uint16_t channels = 0, bits = 0;
-    uint32_t rate = 0;
-    memcpy(&channels, &b[22], 2);
-    memcpy(&rate, &b[24], 4);
-    memcpy(&bits, &b[34], 2);
-    bytes_ = bits / 8;
-    frame_ = channels * bytes_;
-    rate_ = static_cast<int>(rate);
+    if (data == std::string::npos || b[22] != 1 || b[34] != 16) return false;  // mono, 16-bit
+    memcpy(&rate_, &b[24], 4);
     dataOffset_ = static_cast<long>(data) + 8;
-    return frame_ > 0 && rate_ > 0;
+    return true;
   }
   std::string path_;
   long dataOffset_ = -1;
-  int bytes_ = 2, frame_ = 4, rate_ = 0;
+  int rate_ = 0;
 };
 
 class Game {
  public:
-  // withData: the folder links the real data. driver: OpenAL Soft's output ("wave" is heard).
-  explicit Game(bool withData = true, const std::string& driver = "wave")
-      : driver_(driver), dir_(kxtest::MakeTempDir("kx_e2e")) {
+  // withData: the folder links the real data.
+  explicit Game(bool withData = true) : dir_(kxtest::MakeTempDir("kx_e2e")) {
     if (withData) {
       std::filesystem::create_directory_symlink(std::string(KX_SOURCE_DIR) + "/data",
                                                 dir_ + "/data");
     }
     kxtest::WriteFile(dir_ + "/alsoft.conf",
-                      "[general]\ndrivers=" + driver + "\n[wave]\nfile=" + dir_ + "/out.wav\n");
+                      "[general]\ndrivers=wave\nchannels=mono\nsample-type=int16\n[wave]\nfile=" +
+                          dir_ + "/out.wav\n");
   }
   ~Game() {
     child_.Kill(9);
@@ -177,9 +164,8 @@ class Game {
     if (!xvfb_.Start(1280, 1024)) return false;
     std::vector<std::string> env = {"DISPLAY=" + xvfb_.Display(),
                                     "ALSOFT_CONF=" + dir_ + "/alsoft.conf"};
-    if (driver_ != "wave") env.push_back("ALSOFT_DRIVERS=" + driver_);
     return child_.Start({kBin + "/skarblit"}, env, dir_ + "/out.txt", dir_ + "/err.txt", dir_) &&
-           Focus() && (driver_ != "wave" || WaitFor([&] { return sound_.Now() >= 0; }, 10));
+           Focus() && WaitFor([&] { return sound_.Now() >= 0; }, 10);
   }
   bool Xdo(std::vector<std::string> args) {
     args.insert(args.begin(), "/usr/bin/xdotool");
@@ -242,7 +228,7 @@ class Game {
   const std::string kBin = KX_BINARY_DIR;
   kxtest::Xvfb xvfb_;
   kxtest::Child child_;
-  std::string driver_, dir_, window_;
+  std::string dir_, window_;
   std::vector<int> geometry_ = {0, 0, 0, 0};
   Sound sound_{dir_ + "/out.wav"};
 };
@@ -270,28 +256,19 @@ TEST(Player, SeesHearsSwitchesFullScreenClicksAndCloses) {
   EXPECT_TRUE(game.Close()) << game.Output();
 }
 
-// Without its data or a sound device the program still reaches play and ends with status 0.
-TEST(Player, MissingDataOrSoundDeviceStillPlaysAndEndsCleanly) {
-  const struct {
-    bool withData;
-    const char* driver;
-    const char* said;
-  } cases[] = {{false, "wave", ""}, {true, "no-such-driver", "OpenAl error"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.driver);
-    Game game(c.withData, c.driver);
-    ASSERT_TRUE(game.Launch());
-    // The action key starts a game from the menu: its health bar shows, art or none.
-    ASSERT_TRUE(WaitFor([&] {
-      return game.Tap("Return") && game.WaitScreen([](const Screen& s) {
-        return Greenish(s.At(225, 36)) && !MenuShown(s);
-      }, 1);
-    }, 60));
-    EXPECT_TRUE(game.Xdo({"keydown", "Right", "sleep", "0.5", "keyup", "Right"}));
-    EXPECT_TRUE(game.Close()) << game.Output();
-    EXPECT_EQ(game.Output().find("Runtime Error"), std::string::npos) << game.Output();
-    EXPECT_NE(game.Output().find(c.said), std::string::npos) << game.Output();
-  }
+// Without its data the program still reaches play and ends with status 0.
+TEST(Player, WithoutItsDataItStillPlaysAndEndsCleanly) {
+  Game game(false);
+  ASSERT_TRUE(game.Launch());
+  // The action key starts a game from the menu: its health bar shows, with no art around it.
+  ASSERT_TRUE(WaitFor([&] {
+    return game.Tap("Return") && game.WaitScreen([](const Screen& s) {
+      return Greenish(s.At(225, 36)) && !MenuShown(s);
+    }, 1);
+  }, 60));
+  EXPECT_TRUE(game.Xdo({"keydown", "Right", "sleep", "0.5", "keyup", "Right"}));
+  EXPECT_TRUE(game.Close()) << game.Output();
+  EXPECT_EQ(game.Output().find("Runtime Error"), std::string::npos) << game.Output();
 }
 
 }  // namespace

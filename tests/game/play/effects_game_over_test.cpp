@@ -1,38 +1,8 @@
-// Backdrop fade, stars, the preallocated pools, the game-over banner's timing and the ordinal places.
+// The particle pool, the HUD, and the game-over banner's words, places and timing.
 #include "tests/game/play/play_fixture.h"
 
 namespace playtest {
 namespace {
-
-TEST_F(PlayTest, BackdropEasesAThirtiethATurnAndKeepsTargetsForLowChannels) {
-  app->m_bgRed = app->m_bgGreen = app->m_bgBlue = 0;
-  app->p_DoBG(0, 0, 90, 0.5f);
-  EXPECT_FLOAT_EQ(app->m_clsBlue, 3);
-  EXPECT_FLOAT_EQ(app->m_clsAlpha, 0.5f);
-  EXPECT_EQ(app->m_drawCount, 0);
-  app->p_DoBG(-999, -999, -123, 1);
-  EXPECT_FLOAT_EQ(app->m_clsBlue, 3 + 87.0f / 30);
-  app->p_DoBG(-122, -999, -999, 1);  // -122 is still a colour
-  EXPECT_EQ(app->m_bgTargetRed, -122);
-}
-
-TEST_F(PlayTest, StarsResetWithinTheirBoundsAndWrapRenewed) {
-  app->p_ResetStars(10);
-  app->p_ResetStars(0);
-  app->p_ResetStars(600);
-  EXPECT_EQ(app->m_starCount, 10);
-  float* star = app->m_stars.Data() + 3 * 10;
-  star[1] = -15;
-  star[2] = 100;
-  star[3] = 0.5f;
-  app->m_drawCount = 0;
-  app->p_DoStars(-4, 0);
-  EXPECT_FLOAT_EQ(star[1], -17 + 672);  // to the right edge
-  EXPECT_NE(star[2], 100);
-  EXPECT_GE(star[3], 0.2f);
-  EXPECT_LT(star[3], 0.8f);
-  EXPECT_EQ(CountRecords(96), 11);
-}
 
 TEST_F(PlayTest, PoolSizesOutsideTheirRangeAreIgnoredAndAFullPoolStillScores) {
   app->p_ResetParticles(250);

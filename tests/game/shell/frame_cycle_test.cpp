@@ -1,5 +1,5 @@
-// The frame cycle: function keys, the quiet exits, suspension and resumption, pointer sampling,
-// arcade-cabinet letters and the side panel's slide.
+// The frame cycle: the quiet exits, suspension and resumption, pointer sampling, arcade-cabinet
+// letters, one-press entries and the tune following the pause.
 #include "tests/game/shell/shell_fixture.h"
 
 namespace shelltest {
@@ -23,22 +23,6 @@ class FrameCycleTest : public ShellTest {
     return v;
   }
 };
-
-TEST_F(FrameCycleTest, F1TogglesTheDebugOverlayAndF2TheHud) {
-  Hit(112);
-  EXPECT_EQ(kx_Skarblit_DebugMode, 1);
-  // The overlay's glyphs come last, in the font's slot.
-  ASSERT_FALSE(Records().empty());
-  EXPECT_EQ(Records().back()[0], 90.0f);
-  Update();  // held no longer counts as a hit
-  EXPECT_EQ(kx_Skarblit_DebugMode, 1);
-  Hit(112);
-  EXPECT_EQ(kx_Skarblit_DebugMode, 0);
-  for (int hud : {1, 0}) {
-    Hit(113);
-    EXPECT_EQ(app->m_hideHud, hud);
-  }
-}
 
 TEST_F(FrameCycleTest, F4AndTheCloseKeyEndTheRunQuietlyWithoutSaving) {
   for (int key : {115, 432}) {
@@ -141,14 +125,6 @@ TEST_F(FrameCycleTest, MusicFollowsThePauseAndOverlaysLockInput) {
   app->m_optionsOpen = 1;
   Update();
   EXPECT_EQ(std::vector<int>({app->m_keyLock, app->m_pointerLock}), std::vector<int>({1, 1}));
-}
-
-TEST_F(FrameCycleTest, TheSidePanelEasesToItsTargetAndSnaps) {
-  for (int open : {1, 0}) {
-    app->m_infoPanelOpen = open;
-    for (int i = 0; i < 200; ++i) Update();
-    EXPECT_EQ(app->m_infoPanelX, open ? 500 : 0);
-  }
 }
 
 }  // namespace

@@ -82,32 +82,20 @@ TEST_F(OverlayTest, WhilePausedTheCreditsRowIsAbsentAndDownStopsAtFullScreen) {
   EXPECT_TRUE(Shows("Credits"));
 }
 
-TEST_F(OverlayTest, ArcadeAndFullScreenRowsSwitchTheirModesAndTheBackKeyClosesAndSaves) {
+TEST_F(OverlayTest, FullScreenTakesTheDesktopSizeThenA640x480WindowAndTheBackKeySaves) {
   OpenOptions();
-  Press(40);
-  Press(40);
-  ASSERT_EQ(app->m_optRow, 2);
+  app->m_optRow = 3;
   Press(13);
-  EXPECT_EQ(kx_Skarblit_iCadeControls, 1);
-  EXPECT_TRUE(Shows("iCade:On"));
-  // The cabinet's table drops the letters but keeps the cursor keys and enter.
-  Press(40);
-  ASSERT_EQ(app->m_optRow, 3);
-  // Full screen at the desktop's size, and back to a 640x480 window whatever the size before.
-  Press(13);
-  EXPECT_EQ(app->m_fullscreen, 1);
-  EXPECT_EQ(std::vector<int>({glfw.width, glfw.height, glfw.mode}),
-            std::vector<int>({1280, 1024, glfw2::FULLSCREEN}));
+  EXPECT_EQ(std::vector<int>({app->m_fullscreen, glfw.width, glfw.height, glfw.mode}),
+            std::vector<int>({1, 1280, 1024, glfw2::FULLSCREEN}));
   EXPECT_TRUE(Shows("Windowed"));
   Resize(800, 600);
   Press(13);
-  EXPECT_EQ(app->m_fullscreen, 0);
-  EXPECT_EQ(std::vector<int>({glfw.width, glfw.height, glfw.mode}),
-            std::vector<int>({640, 480, glfw2::WINDOW}));
+  EXPECT_EQ(std::vector<int>({app->m_fullscreen, glfw.width, glfw.height, glfw.mode}),
+            std::vector<int>({0, 640, 480, glfw2::WINDOW}));
   int saves = host->saves;
   Press(27);
-  EXPECT_EQ(app->m_optionsOpen, 0);
-  EXPECT_EQ(host->saves, saves + 1);
+  EXPECT_EQ(std::vector<int>({app->m_optionsOpen, host->saves}), std::vector<int>({0, saves + 1}));
 }
 
 class PauseTest : public OverlayTest {
@@ -147,16 +135,6 @@ TEST_F(PauseTest, TheBackKeyResumesAndNeverQuits) {
   EXPECT_EQ(app->m_pauseMenu, -1);
   EXPECT_EQ(app->m_gameOver, 0);
   EXPECT_EQ(app->m_keyLock, 1);
-}
-
-TEST_F(PauseTest, TheCogOpensTheOptionsBoxAndStandsStillWhileItIsOpen) {
-  Touch(320 + 140, 240 - 64);
-  app->p_PauseMenu();
-  EXPECT_EQ(app->m_optionsOpen, 1);
-  float angle = app->m_cogAngle;
-  app->p_PauseMenu();
-  app->p_PauseMenu();
-  EXPECT_EQ(app->m_cogAngle, angle);
 }
 
 TEST_F(OverlayTest, TheCreditsTileTheFrameFadeInOver30UpdatesAndNeverShowTheLastLine) {
@@ -206,25 +184,6 @@ TEST_F(OverlayTest, TheClickThatOpenedTheCreditsDoesNotCloseThem) {
   input->p_MouseEvent(KxEventMouseDown, 0, 320, 240);
   Update();
   EXPECT_EQ(app->m_creditsOpen, 0);
-}
-
-TEST_F(OverlayTest, ABadgeNoticeSlidesInRestsAndNamesTheBadge) {
-  app->m_noticeBadge[0] = 0;
-  app->m_noticeTime[0] = 1;
-  auto noticeX = [&]() {
-    for (const auto& r : Records())
-      if (r[0] == -3717.0f && r[4] == 160.0f && r[5] == 32.0f) return r[1];
-    return 1e9f;
-  };
-  Update();
-  EXPECT_EQ(noticeX(), -128.0f);
-  for (int t = 3; t <= 10; ++t) Update();
-  EXPECT_EQ(noticeX(), 0.0f);
-  EXPECT_TRUE(Shows("TestBadge"));
-  for (int t = 11; t <= 241; ++t) Update();
-  EXPECT_EQ(app->m_noticeTime[0], 0);
-  EXPECT_EQ(app->p_BadgeName(0).ToUtf8(), "Test Badge");
-  EXPECT_EQ(app->p_BadgeName(5).ToUtf8(), "");  // no such badge
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Text layout into glyph records, the number formatter and the pointer hit tests.
+// Text layout into glyph records and the pointer hit tests.
 #include "tests/game/shell/shell_fixture.h"
 
 namespace shelltest {
@@ -69,14 +69,6 @@ TEST_F(TextTest, RotatedTextRunsAlongItsBaseline) {
   EXPECT_NEAR(g[0][1], 100, 1e-4);
   EXPECT_NEAR(g[0][2], 207, 1e-4);
   EXPECT_NEAR(g[1][2], 214, 1e-4);
-}
-
-TEST_F(TextTest, RightAlignedNumbers) {
-  EXPECT_EQ(app->p_rstr(4, 7, String("0")).ToUtf8(), "0007");
-  EXPECT_EQ(app->p_rstr(2, 12345, String(" ")).ToUtf8(), "45");
-  EXPECT_EQ(app->p_rstr(8, 0, String("0")).ToUtf8(), "00000000");
-  EXPECT_EQ(app->p_rstr(5, -42, String("ab")).ToUtf8(), "ab-42");
-  EXPECT_EQ(app->p_rstr(0, 42, String("0")).ToUtf8(), "");
 }
 
 TEST_F(TextTest, HitTests) {
