@@ -73,20 +73,5 @@ TEST_F(PlayTest, TheBannerSaysGameOverAndTheNewPlaceWhereItsBarsStop) {
   EXPECT_EQ(Texts(), (std::vector<std::string>{"GAME@194,216", "OVER@388,264"}));
 }
 
-TEST_F(PlayTest, PlacesCountFromTheTopOfTheDifficultysTable) {
-  EXPECT_EQ(app->p_Nth(0), String());
-  EXPECT_EQ(app->p_Nth(11), String());
-  app->m_difficulty = 3;
-  app->m_score = 0;
-  EXPECT_EQ(app->p_MyNth(), String("1st!"));  // an empty table
-  for (int r = 0; r < 10; ++r) app->m_highScores[20 + r] = 1000 - 100 * r;
-  const std::pair<int, const char*> cases[] = {{100, "10th"}, {850, "3rd"}, {99, ""}};
-  for (const auto& c : cases) {
-    app->m_score = c.first;
-    EXPECT_EQ(app->p_MyNth(), String(c.second)) << c.first;
-  }
-  EXPECT_EQ(app->m_myPlace, 0);
-}
-
 }  // namespace
 }  // namespace playtest

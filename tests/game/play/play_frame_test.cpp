@@ -1,5 +1,5 @@
-// One frame of play driven directly: the craft's flight, foes homing and hitting, zap posts
-// decaying and throwing lightning, and the points it scores.
+// One frame of play driven directly: the craft's flight, foes hitting it, zap posts throwing
+// lightning, the points it scores, and pausing.
 #include <cmath>
 
 #include "tests/game/play/play_fixture.h"
@@ -61,25 +61,6 @@ TEST_F(PlayFrameTest, CraftReachesTopSpeedBrakesWithoutOvershootAndBouncesOffWal
   EXPECT_EQ(Values(Arena(kCraftX), Arena(kCraftY)), Values(32, 480 - 32));
   EXPECT_FLOAT_EQ(Arena(kCraftVX), 2.8f);  // braked to 5.6, reversed and halved
   EXPECT_FLOAT_EQ(Arena(kCraftVY), -2.8f);
-}
-
-TEST_F(PlayFrameTest, FoesHomeWithFourDrawsInOrderFromTheClockSeedAndAreClamped) {
-  float* f = PlaceFoe(4, 400, 200);  // right of and above the craft
-  float* g = PlaceFoe(5, 100, 100);
-  g[kFoeVX] = 2.99f;
-  int ms = kx_app_Millisecs();
-  app->p_Game();
-  kx_random_Seed = ms / 70;
-  float first = kx_random_Rnd();  // x, craft to the left: used
-  kx_random_Rnd();                // y, craft above: drawn and unused
-  kx_random_Rnd();                // x, craft to the right: drawn and unused
-  float fourth = kx_random_Rnd();  // y, craft below: used
-  EXPECT_FLOAT_EQ(f[kFoeVX], -(0.02f + first * 0.05f));
-  EXPECT_FLOAT_EQ(f[kFoeVY], 0.02f + fourth * 0.05f);
-  EXPECT_EQ(g[kFoeVX], 3);
-  const float vx = f[kFoeVX];
-  app->p_Game();
-  EXPECT_FLOAT_EQ(f[kFoeX], 400 + vx);
 }
 
 TEST_F(PlayFrameTest, AFoeHurtsWithinSixteenUnitsOnEachAxisUnlessShielded) {
@@ -149,21 +130,6 @@ TEST_F(PlayFrameTest, ABoltJointStrikesFoesWithinEightUnitsOnEachAxis) {
   }
 }
 
-TEST_F(PlayFrameTest, PostsDecayThroughTheirStages) {
-  // life before the frame -> body frame drawn
-  const int cases[][2] = {{600, 0}, {301, 3}, {75, 6}, {1, 7}};
-  for (const auto& c : cases) {
-    PlacePost(2, 500, 100, 600);
-    Post(2)[kPostLife] = static_cast<float>(c[0]);
-    app->p_Game();
-    bool drawn = false;
-    for (const auto& r : Records()) {
-      if (r[0] == 1 && r[1] == 500 && r[2] == 100 && r[6] != 8) drawn = r[6] == c[1];
-    }
-    EXPECT_TRUE(drawn) << "life " << c[0];
-  }
-}
-
 TEST_F(PlayFrameTest, APostBoltsTheCraftOnlyInsideItsRingAndVanishesWhenSpent) {
   float* post = PlacePost(0, 320, 237, 500);  // 3 units: too close
   app->p_Game();
@@ -180,9 +146,6 @@ TEST_F(PlayFrameTest, APostBoltsTheCraftOnlyInsideItsRingAndVanishesWhenSpent) {
   EXPECT_EQ(Values(lines[4][1], lines[4][2], lines[8 * 5 + 4][4], lines[8 * 5 + 4][5]),
             Values(270, 280, 320, 240));
   EXPECT_EQ(post[kPostCrackle], 2);
-  post[kPostCrackle] = 21;
-  for (int i = 0; i < 50 && post[kPostCrackle] != 1; ++i) app->p_Game();
-  EXPECT_EQ(post[kPostCrackle], 1);  // a fresh crackle sets it back
   post[kPostX] = 320;
   post[kPostY] = 240 - 95;
   app->p_Game();
@@ -202,7 +165,7 @@ TEST_F(PlayFrameTest, AFoeOnManyJointsScoresFiveOnce) {
   EXPECT_EQ(Values(app->m_score, Foe(0)[0], Particles(99), Particles(1)), Values(5, 0, 1, 4));
 }
 
-TEST_F(PlayFrameTest, FoesOnTheBoltAwayFromTheCraftScoreFifteenAndTheShownScoreFollows) {
+TEST_F(PlayFrameTest, FoesOnTheBoltAwayFromTheCraftScoreFifteen) {
   Arena(kShield) = 1000;
   PlacePost(0, 320, 180, 500);  // the craft is 60 below; the outer bolt goes up
   int placed = 0;
@@ -214,14 +177,6 @@ TEST_F(PlayFrameTest, FoesOnTheBoltAwayFromTheCraftScoreFifteenAndTheShownScoreF
   int killed = placed - LiveFoes();
   EXPECT_GT(killed, 0);
   EXPECT_EQ(app->m_score, 15 * killed);
-  Post(0)[kPostLife] = 0;
-  app->m_score = 600;
-  app->m_shownScore = 0;
-  app->p_Game();
-  EXPECT_EQ(app->m_shownScore, 100);  // eases by a sixth, then snaps within 5
-  app->m_shownScore = 597;
-  app->p_Game();
-  EXPECT_EQ(app->m_shownScore, 600);
 }
 
 TEST_F(PlayFrameTest, ThePauseKeyAndIconPauseOnlyInPlayAndForAFreshPress) {

@@ -79,17 +79,6 @@ TEST_F(FrameCycleTest, ArcadeLettersHoldUntilTheirReleaseLetter) {
   EXPECT_EQ(app->m_screenButtons[0], 0);
 }
 
-TEST_F(FrameCycleTest, OnePressEntriesExpireAndTheBackKeyCountsHits) {
-  app->m_gameState = 0;  // no screen: the menu would take the back key as quit
-  app->m_screenButtons[10] = 1;
-  app->m_screenButtons[11] = 2;
-  KeyDown(416);
-  Update();
-  EXPECT_EQ(Buttons({10, 11, 19}), std::vector<int>({0, 2, 1}));
-  Update();
-  EXPECT_EQ(app->m_screenButtons[19], 0);
-}
-
 TEST_F(FrameCycleTest, PointersAreSampledInVirtualUnits) {
   Resize(1280, 960);
   Render();

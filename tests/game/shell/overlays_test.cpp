@@ -70,18 +70,6 @@ TEST_F(OverlayTest, AnActionKeyHeldOnAnyRowActsOnceWithOneClick) {
   }
 }
 
-TEST_F(OverlayTest, WhilePausedTheCreditsRowIsAbsentAndDownStopsAtFullScreen) {
-  app->m_paused = 1;
-  OpenOptions();
-  EXPECT_FALSE(Shows("Credits"));
-  for (int i = 0; i < 6; ++i) Press(40);
-  EXPECT_EQ(app->m_optRow, 3);
-  app->m_paused = 0;
-  Press(40);
-  EXPECT_EQ(app->m_optRow, 4);
-  EXPECT_TRUE(Shows("Credits"));
-}
-
 TEST_F(OverlayTest, FullScreenTakesTheDesktopSizeThenA640x480WindowAndTheBackKeySaves) {
   OpenOptions();
   app->m_optRow = 3;
@@ -98,38 +86,12 @@ TEST_F(OverlayTest, FullScreenTakesTheDesktopSizeThenA640x480WindowAndTheBackKey
   EXPECT_EQ(std::vector<int>({app->m_optionsOpen, host->saves}), std::vector<int>({0, saves + 1}));
 }
 
-class PauseTest : public OverlayTest {
- protected:
-  // The pause menu at rest in the middle of the screen, driven directly as play would.
-  void SetUp() override {
-    OverlayTest::SetUp();
-    app->m_paused = app->m_pauseMenu = 1;
-    app->m_pauseSel = 0;
-    app->m_pauseSlide = 240;
-    app->m_keyLock = app->m_pointerLock = 0;
-  }
-  void Touch(int x, int y) {
-    app->m_pointerCount = app->m_touchDown[0] = 1;
-    app->m_touchX[0] = x;
-    app->m_touchY[0] = y;
-  }
-};
-
-TEST_F(PauseTest, ResumeHidesTheMenuAfterTwelveUpdatesAndOnlyThenUnpauses) {
-  Touch(320, 240);
-  app->p_PauseMenu();
-  EXPECT_EQ(app->m_pauseMenu, -1);
-  app->m_pointerCount = app->m_touchDown[0] = 0;
-  for (int i = 1; i <= 11; ++i) {
-    app->p_PauseMenu();
-    EXPECT_EQ(app->m_paused, 1) << "update " << i;
-  }
-  app->p_PauseMenu();
-  EXPECT_EQ(app->m_paused, 0);
-  EXPECT_LT(app->m_pauseSlide, -32);
-}
-
-TEST_F(PauseTest, TheBackKeyResumesAndNeverQuits) {
+// The pause menu at rest in the middle of the screen, driven directly as play would.
+TEST_F(OverlayTest, ThePauseMenusBackKeyResumesAndNeverQuits) {
+  app->m_paused = app->m_pauseMenu = 1;
+  app->m_pauseSel = 0;
+  app->m_pauseSlide = 240;
+  app->m_keyLock = app->m_pointerLock = 0;
   KeyDown(27);
   app->p_PauseMenu();
   EXPECT_EQ(app->m_pauseMenu, -1);
