@@ -23,7 +23,8 @@ TEST_F(PlayTest, GeneratorFollowsItsSeedAndRandCoversBothEnds) {
 
 TEST_F(PlayTest, EachDifficultyStartsCleanWithItsFoeTimingAndPostLife) {
   // difficulty, first foe countdown, foe interval, post life; an unknown one plays as Easy
-  const int cases[][4] = {{1, 360, 250, 600}, {2, 200, 150, 500}, {3, 0, 50, 350}, {7, 360, 250, 600}};
+  const int cases[][4] = {
+      {1, 360, 250, 600}, {2, 200, 150, 500}, {3, 0, 50, 350}, {7, 360, 250, 600}};
   for (const auto& c : cases) {
     Arena(300) = 5;
     Foe(250)[0] = 2;

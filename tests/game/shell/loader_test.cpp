@@ -27,11 +27,9 @@ class LoaderTest : public ShellTest {
 TEST_F(LoaderTest, TwentyNineStepsFillEverySlotAndPlayTheLogoSoundOncePerRun) {
   EXPECT_EQ(CreateAndLoad(640, 480), 29);
   EXPECT_EQ(app->m_loading, 0);
-  for (int slot : {1, 80, 85, 90, 91, 93, 94, 95, 96, 97, 98, 99}) {
-    EXPECT_NE(app->m_images[slot], nullptr) << slot;
-  }
+  for (int slot : {1, 80, 85, 90, 91, 93, 94, 95, 96, 97, 98, 99}) EXPECT_TRUE(app->m_images[slot]);
   for (int cue : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 95, 96, 98, 99}) {
-    EXPECT_NE(app->m_sounds[cue], nullptr) << cue;
+    EXPECT_TRUE(app->m_sounds[cue]) << cue;
   }
   EXPECT_EQ(app->m_font, 90);
   // The loading screen was recorded by the last step: clear colour (40, 40, 80).

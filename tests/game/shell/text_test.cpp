@@ -63,14 +63,6 @@ TEST_F(TextTest, EscapesPickKeyboardOrPadPictures) {
   EXPECT_EQ(Text("\xC2\xAC", 0, 1), Glyphs{});
 }
 
-TEST_F(TextTest, RotatedTextRunsAlongItsBaseline) {
-  app->p_SetRot(90);
-  Glyphs g = Text("AB", 0, 1);
-  EXPECT_NEAR(g[0][1], 100, 1e-4);
-  EXPECT_NEAR(g[0][2], 207, 1e-4);
-  EXPECT_NEAR(g[1][2], 214, 1e-4);
-}
-
 TEST_F(TextTest, HitTests) {
   EXPECT_EQ(app->p_Touch(10, 10, 20, 20), 0);
   PointerAt(41, 41);

@@ -76,7 +76,9 @@ bool WritePlot(const std::string& path, const std::vector<Sample>& samples) {
     c.Text(90, y - 210, label);
     c.Line(90, y - 170, 90, y, 2, 0);
     c.Line(90, y, 870, y, 2, 0);
-    for (size_t i = 1; i < samples.size(); ++i) c.Line(px(i - 1), py(i - 1), px(i), py(i), 3, 0x1f5fbf);
+    for (size_t i = 1; i < samples.size(); ++i) {
+      c.Line(px(i - 1), py(i - 1), px(i), py(i), 3, 0x1f5fbf);
+    }
   }
   return stbi_write_png(path.c_str(), c.w, c.h, 3, c.rgb.data(), c.w * 3) != 0;
 }
