@@ -16,17 +16,6 @@
 namespace shelltest {
 namespace {
 
-// Keeps the state in the real file beside the program, as the desktop host does.
-class FileStateHost : public TestHost {
- public:
-  std::vector<int> results;
-  int SaveState(String state) override {
-    results.push_back(KxGame::SaveState(state));
-    return results.back();
-  }
-  String LoadState() override { return KxGame::LoadState(); }
-};
-
 class FaultTest : public ShellTest {
  protected:
   // Runs the test inside a private folder that sees the real data; returns the folder.
@@ -36,13 +25,7 @@ class FaultTest : public ShellTest {
                                               dir_ + "/data");
     old_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
-    files = new FileStateHost;
-    delete host;
-    host = files;
-    KxGame::_game = host;
-    KxGlfwGame::_glfwGame = host;
-    kx_app__game = host;
-    host->MarkStarted();
+    host->onDisk = true;
     return dir_;
   }
   void TearDown() override {
@@ -105,8 +88,6 @@ class FaultTest : public ShellTest {
     std::exit(playing && finite ? 0 : 1);
   }
 
-  FileStateHost* files = nullptr;
-
  private:
   std::filesystem::path old_;
   std::string dir_;
@@ -120,7 +101,7 @@ TEST_F(FaultTest, AStateFileThatCannotBeReplacedStaysIntactAndPlayGoesOn) {
   app->p_Save();
   const std::string saved = kxtest::ReadFile(dir + "/.vantorstate");
   kx_app__app = nullptr;
-  files->results.clear();
+  host->saves.clear();
   // The new state is written beside the old one first; a folder in its place stops that even
   // for root, who could write into a read-only folder.
   std::filesystem::create_directory(dir + "/.vantorstate.tmp");
@@ -134,8 +115,8 @@ TEST_F(FaultTest, AStateFileThatCannotBeReplacedStaysIntactAndPlayGoesOn) {
     app->m_score = 1500 + round;
     ASSERT_TRUE(LoseGame()) << round;
   }
-  ASSERT_GE(files->results.size(), 2u);
-  for (int result : files->results) EXPECT_LT(result, 0);
+  ASSERT_GE(host->saves.size(), 2u);
+  for (int result : host->saves) EXPECT_LT(result, 0);
   EXPECT_EQ(kxtest::ReadFile(dir + "/.vantorstate"), saved);
   // The scores live on in the game even though the disk refused them.
   EXPECT_EQ(app->m_highScores[0], 1501);

@@ -27,21 +27,22 @@ class FrameCycleTest : public ShellTest {
 TEST_F(FrameCycleTest, F4AndTheCloseKeyEndTheRunQuietlyWithoutSaving) {
   for (int key : {115, 432}) {
     host->ClearQuit();
-    int saves = host->saves;
+    size_t saves = host->saves.size();
     KeyDown(key);
     Update();
     KeyUp(key);
     EXPECT_TRUE(host->Quitting()) << key;
-    EXPECT_EQ(host->saves, saves) << key;
+    EXPECT_EQ(host->saves.size(), saves) << key;
   }
 }
 
 TEST_F(FrameCycleTest, SuspensionSavesSlowsDownAndPausesARunningGame) {
   app->p_OnSuspend();  // at the menu: saved and slowed down, with no game to pause
-  EXPECT_EQ(std::vector<int>({kx_app__updateRate, host->saves, app->m_paused}),
-            std::vector<int>({5, 1, 0}));
+  EXPECT_EQ(std::vector<int>({kx_app__updateRate, app->m_paused}), std::vector<int>({5, 0}));
+  EXPECT_EQ(host->saves.size(), 1u);
   app->p_OnResume();
-  EXPECT_EQ(std::vector<int>({kx_app__updateRate, host->saves}), std::vector<int>({60, 1}));
+  EXPECT_EQ(kx_app__updateRate, 60);
+  EXPECT_EQ(host->saves.size(), 1u);
 
   app->m_gameState = 10;
   kx_Skarblit_iCadeControls = 1;

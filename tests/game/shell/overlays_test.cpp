@@ -81,9 +81,10 @@ TEST_F(OverlayTest, FullScreenTakesTheDesktopSizeThenA640x480WindowAndTheBackKey
   Press(13);
   EXPECT_EQ(std::vector<int>({app->m_fullscreen, glfw.width, glfw.height, glfw.mode}),
             std::vector<int>({0, 640, 480, glfw2::WINDOW}));
-  int saves = host->saves;
+  size_t saves = host->saves.size();
   Press(27);
-  EXPECT_EQ(std::vector<int>({app->m_optionsOpen, host->saves}), std::vector<int>({0, saves + 1}));
+  EXPECT_EQ(app->m_optionsOpen, 0);
+  EXPECT_EQ(host->saves.size(), saves + 1);
 }
 
 // The pause menu at rest in the middle of the screen, driven directly as play would.

@@ -31,21 +31,23 @@ class FakeGlfw : public kxtest::FakeGlfw {
   }
 };
 
-// Keeps the state in memory and can pretend asset files are missing.
+// Keeps the state in memory, or in the real file beside the program as the desktop host does,
+// and can pretend asset files are missing.
 class TestHost : public KxGlfwGame {
  public:
   String stored;
-  int saves = 0;
+  bool onDisk = false;
+  std::vector<int> saves;  // what each save returned
   std::set<std::string> missing;  // file-path suffixes that fail to load
 
   void MarkStarted() { started = true; }
   void ClearQuit() { quitting = false; }
   int SaveState(String state) override {
-    stored = state;
-    ++saves;
-    return 0;
+    saves.push_back(onDisk ? KxGame::SaveState(state) : 0);
+    if (!onDisk) stored = state;
+    return saves.back();
   }
-  String LoadState() override { return stored; }
+  String LoadState() override { return onDisk ? KxGame::LoadState() : stored; }
   unsigned char* LoadImageData(String path, int* w, int* h, int* d) override;
 };
 
