@@ -59,25 +59,6 @@ TEST_F(ControlsTest, EachSourceCountsOnlyInItsTableAndForItsOwnPort) {
   EXPECT_EQ(HeldKeys(-1), std::vector<int>{99});
 }
 
-TEST_F(ControlsTest, KeyRampsReachFullSteeringInSevenFramesAndReleaseInFive) {
-  KeyDown(38);
-  for (int i = 0; i < 6; ++i) app->p_AnalogueControl();
-  EXPECT_NEAR(app->m_steerY, -0.9f, 1e-5f);
-  app->p_AnalogueControl();
-  EXPECT_EQ(app->m_steerY, -1);
-  KeyDown(40);  // both held: the ramp stands still
-  app->p_AnalogueControl();
-  EXPECT_NEAR(app->m_keySteerY, -1, 1e-5f);
-  KeyUp(38);
-  KeyUp(40);
-  for (int i = 0; i < 4; ++i) app->p_AnalogueControl();
-  EXPECT_NEAR(app->m_steerY, -0.2f, 1e-5f);
-  app->p_AnalogueControl();
-  EXPECT_NEAR(app->m_steerY, 0, 1e-6f);
-  app->p_AnalogueControl();
-  EXPECT_EQ(app->m_keySteerY, 0);
-}
-
 TEST_F(ControlsTest, TheStickSteersWithYInvertedAndAKeyOverridesIt) {
   Stick(0, 0.3f, 0.3f);
   app->p_AnalogueControl();

@@ -1,4 +1,4 @@
-// The draw-command list: its records, the bound, clearing, and the replay's fit, scale and shapes.
+// The draw-command list: the bound, clearing, and the replay's fit, scale and shapes.
 #include "tests/game/shell/shell_fixture.h"
 
 namespace shelltest {
@@ -19,26 +19,6 @@ class DrawListTest : public ShellTest {
   }
   static std::vector<float> Box(const DrawCall& c) { return {c.x, c.y, c.w, c.h}; }
 };
-
-TEST_F(DrawListTest, RecordsCarryKindGeometryAndDrawState) {
-  app->p_SetCol(1, 2, 3, 0.25f);
-  app->p_SetCol(4, 5, 6);  // alpha left out: kept
-  app->p_SetRot(30);
-  app->p_SetSize(2);
-  app->m_blend = 3;
-  app->p_Rect(1, 2, 3, 4);
-  app->p_Oval(5, 6, 7, 8);
-  app->p_Line(9, 10, 11, 12);
-  app->p_SetSize(0.5f, 3);
-  app->p_DrawImg(93, 13, 14, 2);
-  auto r = Records();
-  ASSERT_EQ(r.size(), 4u);
-  EXPECT_EQ(r[0], (std::vector<float>{-3717, 1, 2, -30, 3, 4, 0, 0.25f, 0, 0, 4, 5, 6, 3, 0}));
-  EXPECT_EQ(r[1][0], -3716.0f);
-  EXPECT_EQ(r[2][0], -3715.0f);
-  EXPECT_EQ(r[2][4], 11.0f);
-  EXPECT_EQ(r[3], (std::vector<float>{93, 13, 14, -30, 0.5f, 3, 2, 0.25f, 0, 0, 4, 5, 6, 3, 0}));
-}
 
 TEST_F(DrawListTest, TheListHoldsAtMost2499RecordsAndClearingEmptiesIt) {
   for (int i = 0; i < 2500; ++i) app->p_Rect(static_cast<float>(i), 0, 1, 1);

@@ -1,5 +1,5 @@
 // The asset loader: its 29 steps, the resolution chosen by the window, the logo sound played
-// once per run, missing files and the reload after a resize.
+// once per run, and missing files.
 #include "tests/game/shell/shell_fixture.h"
 
 namespace shelltest {
@@ -74,21 +74,6 @@ TEST_F(LoaderTest, AMissingFileLeavesItsSlotEmptyAndLoadingGoesOn) {
   host->missing.insert("/gfx-hd.png");
   Step(16);
   EXPECT_EQ(app->m_images[1], nullptr);
-}
-
-TEST_F(LoaderTest, OnlyAResizedWindowReloadsAtTheNewResolution) {
-  CreateAndLoad(640, 480);
-  Render();
-  Render();
-  EXPECT_EQ(app->m_loading, 0);
-  Resize(1280, 720);
-  Render();
-  EXPECT_EQ(app->m_loading, 1);
-  EXPECT_EQ(app->m_lastDevWidth, 1280);
-  Update();
-  EXPECT_EQ(app->m_loading, 2);
-  EXPECT_EQ(app->m_assetScale, 4);
-  EXPECT_EQ(app->m_images[97]->m_width, 128);
 }
 
 }  // namespace
