@@ -4,29 +4,17 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
 
 #include "game/play/arena.h"
-#include "tests/game/e2e/player.h"
 #include "tests/game/shell/shell_fixture.h"
+#include "tests/support/process.h"
 
 namespace shelltest {
 namespace {
-
-// Keeps the state in the real file beside the program, as the desktop host does.
-class FileStateHost : public TestHost {
- public:
-  std::vector<int> results;
-  int SaveState(String state) override {
-    results.push_back(KxGame::SaveState(state));
-    return results.back();
-  }
-  String LoadState() override { return KxGame::LoadState(); }
-};
 
 class FaultTest : public ShellTest {
  protected:
@@ -37,13 +25,7 @@ class FaultTest : public ShellTest {
                                               dir_ + "/data");
     old_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
-    files = new FileStateHost;
-    delete host;
-    host = files;
-    KxGame::_game = host;
-    KxGlfwGame::_glfwGame = host;
-    kx_app__game = host;
-    host->MarkStarted();
+    host->onDisk = true;
     return dir_;
   }
   void TearDown() override {
@@ -106,25 +88,20 @@ class FaultTest : public ShellTest {
     std::exit(playing && finite ? 0 : 1);
   }
 
-  FileStateHost* files = nullptr;
-
  private:
   std::filesystem::path old_;
   std::string dir_;
 };
 
-// A saved state with a top score of 1000 on Easy.
-std::string SavedState() {
-  e2e::SavedState state;
-  state.Setting(5) = 1;
-  state.Top(0, 0) = 1000;
-  state.Seal();
-  return state.Text();
-}
-
 TEST_F(FaultTest, AStateFileThatCannotBeReplacedStaysIntactAndPlayGoesOn) {
   std::string dir = UseFiles();
-  ASSERT_TRUE(kxtest::WriteFile(dir + "/.vantorstate", SavedState()));
+  // A saved state with a top score of 1000 on Easy, sealed by the game itself.
+  Create();
+  app->m_highScores[0] = 1000;
+  app->p_Save();
+  const std::string saved = kxtest::ReadFile(dir + "/.vantorstate");
+  kx_app__app = nullptr;
+  host->saves.clear();
   // The new state is written beside the old one first; a folder in its place stops that even
   // for root, who could write into a read-only folder.
   std::filesystem::create_directory(dir + "/.vantorstate.tmp");
@@ -138,16 +115,16 @@ TEST_F(FaultTest, AStateFileThatCannotBeReplacedStaysIntactAndPlayGoesOn) {
     app->m_score = 1500 + round;
     ASSERT_TRUE(LoseGame()) << round;
   }
-  ASSERT_GE(files->results.size(), 2u);
-  for (int result : files->results) EXPECT_LT(result, 0);
-  EXPECT_EQ(kxtest::ReadFile(dir + "/.vantorstate"), SavedState());
+  ASSERT_GE(host->saves.size(), 2u);
+  for (int result : host->saves) EXPECT_LT(result, 0);
+  EXPECT_EQ(kxtest::ReadFile(dir + "/.vantorstate"), saved);
   // The scores live on in the game even though the disk refused them.
   EXPECT_EQ(app->m_highScores[0], 1501);
   EXPECT_EQ(app->m_highScores[1], 1500);
   EXPECT_TRUE(StartGame());
 }
 
-TEST_F(FaultTest, TenMebibytesOfGarbageGiveTheDefaultsQuickly) {
+TEST_F(FaultTest, TenMebibytesOfGarbageGiveTheDefaults) {
   std::string dir = UseFiles();
   std::mt19937 random(7);
   std::string noise(10 << 20, '\0');
@@ -157,14 +134,8 @@ TEST_F(FaultTest, TenMebibytesOfGarbageGiveTheDefaultsQuickly) {
   for (const std::string& garbage : {noise, pipes}) {
     ASSERT_TRUE(kxtest::WriteFile(dir + "/.vantorstate", garbage));
     kx_app__app = nullptr;
+    // A load that hangs or grows with the square of the size runs into the test's time limit.
     Create();
-    // Processor time, with room for the sanitizer build on a busy machine: this catches a load
-    // that hangs or grows with the square of the size (far beyond a minute here), not a slow one.
-    std::clock_t start = std::clock();
-    app->p_Load();
-    double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-    EXPECT_LT(seconds, 60.0);
-    std::printf("%.2f s to load %zu bytes of garbage\n", seconds, garbage.size());
     EXPECT_EQ(app->m_settings[5], 1);
     for (int i = 0; i < app->m_highScores.Length(); ++i) ASSERT_EQ(app->m_highScores[i], 0) << i;
     for (int i = 0; i < app->m_badges.Length(); ++i) ASSERT_FALSE(app->m_badges[i]) << i;
@@ -182,9 +153,9 @@ TEST_F(FaultTest, StrangeWindowSizesNeverTurnADivisionByZeroIntoNumbers) {
   }
 }
 
-// A pad of known layout, as GLFW reads an Xbox or PlayStation pad: the d-pad moves the menu's
-// focus, A starts, the stick steers, and one pulled out mid-game lets go of everything it
-// held; plugged in again, it pauses with start.
+// A pad of known layout, as GLFW reads an Xbox or PlayStation pad: A starts, the stick steers,
+// and one pulled out mid-game lets go of everything it held; plugged in again, it pauses with
+// start.
 TEST_F(FaultTest, AMappedPadDrivesMenuPlayAndPauseAndLetsGoWhenPulledOut) {
   kxtest::FakeGlfw::Joystick& joy = glfw.joysticks[0];
   joy.present = joy.mapped = true;
@@ -196,10 +167,6 @@ TEST_F(FaultTest, AMappedPadDrivesMenuPlayAndPauseAndLetsGoWhenPulledOut) {
   };
   Create();
   LoadAll();
-  press(glfw2::GAMEPAD_DPAD_RIGHT);
-  EXPECT_EQ(app->m_menuItem, 2);
-  press(glfw2::GAMEPAD_DPAD_LEFT);
-  ASSERT_EQ(app->m_menuItem, 1);
   press(glfw2::GAMEPAD_A);
   for (int i = 0; i < 10 && app->m_gameState != 10; ++i) Update();
   ASSERT_EQ(app->m_gameState, 10);

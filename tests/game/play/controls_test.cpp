@@ -59,25 +59,6 @@ TEST_F(ControlsTest, EachSourceCountsOnlyInItsTableAndForItsOwnPort) {
   EXPECT_EQ(HeldKeys(-1), std::vector<int>{99});
 }
 
-TEST_F(ControlsTest, KeyRampsReachFullSteeringInSevenFramesAndReleaseInFive) {
-  KeyDown(38);
-  for (int i = 0; i < 6; ++i) app->p_AnalogueControl();
-  EXPECT_NEAR(app->m_steerY, -0.9f, 1e-5f);
-  app->p_AnalogueControl();
-  EXPECT_EQ(app->m_steerY, -1);
-  KeyDown(40);  // both held: the ramp stands still
-  app->p_AnalogueControl();
-  EXPECT_NEAR(app->m_keySteerY, -1, 1e-5f);
-  KeyUp(38);
-  KeyUp(40);
-  for (int i = 0; i < 4; ++i) app->p_AnalogueControl();
-  EXPECT_NEAR(app->m_steerY, -0.2f, 1e-5f);
-  app->p_AnalogueControl();
-  EXPECT_NEAR(app->m_steerY, 0, 1e-6f);
-  app->p_AnalogueControl();
-  EXPECT_EQ(app->m_keySteerY, 0);
-}
-
 TEST_F(ControlsTest, TheStickSteersWithYInvertedAndAKeyOverridesIt) {
   Stick(0, 0.3f, 0.3f);
   app->p_AnalogueControl();
@@ -87,14 +68,27 @@ TEST_F(ControlsTest, TheStickSteersWithYInvertedAndAKeyOverridesIt) {
   EXPECT_FLOAT_EQ(app->m_steerX, 0.15f);
 }
 
-TEST_F(ControlsTest, TouchPadAnchorsWhereTheFirstPressLandsAndTrailsTheFinger) {
+TEST_F(ControlsTest, TouchPadSteersByTheDragOver72PastADeadZoneAndTrailsTheFinger) {
   // The first press of a fresh game anchors where it lands and does not steer.
   app->m_pointerCount = 1;
   app->m_pointerX = app->m_pointerY = 200;
   app->p_AnalogueControl();
   EXPECT_EQ(Values(app->m_padAnchorX, app->m_padAnchorY, app->m_steerX, app->m_steerY),
             Values(200, 200, 0, 0));
+  // drag from the anchor -> steering; under a tenth on both axes it steers nothing
+  const float cases[][4] = {
+      {36, 0, 0.5f, 0}, {-36, 18, -0.5f, 0.25f}, {7, -7, 0, 0}, {7, 8, 7 / 72.0f, 8 / 72.0f}};
+  for (const auto& c : cases) {
+    app->m_padAnchorX = app->m_padAnchorY = 200;
+    app->m_pointerX = 200 + static_cast<int>(c[0]);
+    app->m_pointerY = 200 + static_cast<int>(c[1]);
+    app->p_AnalogueControl();
+    EXPECT_EQ(Values(app->m_steerX, app->m_steerY), Values(c[2], c[3])) << c[0] << "," << c[1];
+  }
+  // Dragged further than 64 units, the anchor trails by 4 a frame.
+  app->m_padAnchorX = app->m_padAnchorY = 200;
   app->m_pointerX = 300;
+  app->m_pointerY = 200;
   for (int i = 0; i < 2; ++i) app->p_AnalogueControl();
   EXPECT_EQ(Values(app->m_padAnchorX, app->m_steerX), Values(208, 1));
   app->m_pointerCount = 0;

@@ -1,44 +1,10 @@
-// Backdrop fade, stars, the preallocated pools, the game-over banner's timing and the ordinal places.
+// The particle pool, the HUD, and the game-over banner's words, places and timing.
 #include "tests/game/play/play_fixture.h"
 
 namespace playtest {
 namespace {
 
-TEST_F(PlayTest, BackdropEasesAThirtiethATurnAndKeepsTargetsForLowChannels) {
-  app->m_bgRed = app->m_bgGreen = app->m_bgBlue = 0;
-  app->p_DoBG(0, 0, 90, 0.5f);
-  EXPECT_FLOAT_EQ(app->m_clsBlue, 3);
-  EXPECT_FLOAT_EQ(app->m_clsAlpha, 0.5f);
-  EXPECT_EQ(app->m_drawCount, 0);
-  app->p_DoBG(-999, -999, -123, 1);
-  EXPECT_FLOAT_EQ(app->m_clsBlue, 3 + 87.0f / 30);
-  app->p_DoBG(-122, -999, -999, 1);  // -122 is still a colour
-  EXPECT_EQ(app->m_bgTargetRed, -122);
-}
-
-TEST_F(PlayTest, StarsResetWithinTheirBoundsAndWrapRenewed) {
-  app->p_ResetStars(10);
-  app->p_ResetStars(0);
-  app->p_ResetStars(600);
-  EXPECT_EQ(app->m_starCount, 10);
-  float* star = app->m_stars.Data() + 3 * 10;
-  star[1] = -15;
-  star[2] = 100;
-  star[3] = 0.5f;
-  app->m_drawCount = 0;
-  app->p_DoStars(-4, 0);
-  EXPECT_FLOAT_EQ(star[1], -17 + 672);  // to the right edge
-  EXPECT_NE(star[2], 100);
-  EXPECT_GE(star[3], 0.2f);
-  EXPECT_LT(star[3], 0.8f);
-  EXPECT_EQ(CountRecords(96), 11);
-}
-
 TEST_F(PlayTest, PoolSizesOutsideTheirRangeAreIgnoredAndAFullPoolStillScores) {
-  app->p_ResetStars(10);
-  app->p_ResetStars(0);
-  app->p_ResetStars(600);
-  EXPECT_EQ(app->m_starCount, 10);
   app->p_ResetParticles(250);
   app->p_ResetParticles(-5);
   for (int i = 0; i < 251; ++i) app->p_ThrowParticle(10, 10, 3, kx_Skarblit_NoArg, kx_Skarblit_NoArg);
@@ -66,19 +32,45 @@ TEST_F(PlayTest, BannerHandsBackToTheMenuAfterNinetyFramesThenFadesByTwo) {
   EXPECT_EQ(app->m_gameOverTimer, 0);
 }
 
-TEST_F(PlayTest, PlacesCountFromTheTopOfTheDifficultysTable) {
-  EXPECT_EQ(app->p_Nth(0), String());
-  EXPECT_EQ(app->p_Nth(11), String());
-  app->m_difficulty = 3;
-  app->m_score = 0;
-  EXPECT_EQ(app->p_MyNth(), String("1st!"));  // an empty table
-  for (int r = 0; r < 10; ++r) app->m_highScores[20 + r] = 1000 - 100 * r;
-  const std::pair<int, const char*> cases[] = {{100, "10th"}, {850, "3rd"}, {99, ""}};
+TEST_F(PlayTest, TheHudShowsTheScoreAndTheNextOneToBeatWithItsPlace) {
+  UseFont();
+  StartGame(3);
+  // score -> the score and the line over it (spaces unseen): on an empty table, then on
+  // 1000 .. 100, where a score below the table has no place to name
+  const std::pair<int, const char*> cases[] = {{0, "000000001st@285.5,10"},
+                                               {0, "00000100@295.5,10"},
+                                               {450, "000005006th@285.5,10"},
+                                               {1000, "000010001st@285.5,10"}};
   for (const auto& c : cases) {
-    app->m_score = c.first;
-    EXPECT_EQ(app->p_MyNth(), String(c.second)) << c.first;
+    if (&c == &cases[1]) {
+      for (int r = 0; r < 10; ++r) app->m_highScores[20 + r] = 1000 - 100 * r;
+    }
+    app->m_score = app->m_shownScore = c.first;
+    Update();
+    char score[32];
+    std::snprintf(score, sizeof score, "%08d@278,28", c.first);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{c.second, score})) << c.first;
   }
-  EXPECT_EQ(app->m_myPlace, 0);
+}
+
+TEST_F(PlayTest, TheBannerSaysGameOverAndTheNewPlaceWhereItsBarsStop) {
+  UseFont();
+  StartGame(2);
+  app->m_gameOver = 1;
+  for (int i = 0; i < 20; ++i) app->p_GameOver();  // the bars stop at 0.45 of the height
+  app->m_drawCount = 0;
+  app->p_GameOver();
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"GAME@194,216", "OVER@388,264",
+                                                "NewHighscore@232,326", "1st!@386,346"}));
+  app->m_highScores[10] = 100;
+  app->m_drawCount = 0;
+  app->p_GameOver();
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"GAME@194,216", "OVER@388,264",
+                                                "NewHighscore@235,326", "2nd@389,346"}));
+  for (int r = 0; r < 10; ++r) app->m_highScores[10 + r] = 100;  // no place: no announcement
+  app->m_drawCount = 0;
+  app->p_GameOver();
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"GAME@194,216", "OVER@388,264"}));
 }
 
 }  // namespace

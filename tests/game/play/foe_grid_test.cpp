@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "game/play/foe_grid.h"
@@ -54,16 +53,6 @@ TEST(FoeGridTest, FindsWhatTestingEveryFoeFindsInRecordOrder) {
       const float y = q % 2 ? near[kFoeY] + next(-9, 9) : next(-600, 1200);
       ASSERT_EQ(Hits(&grid, foes, x, y), Hits(nullptr, foes, x, y)) << x << "," << y;
     }
-  }
-  // Values that are not numbers, at the point or in a foe, meet foes as the plain comparisons
-  // do.
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  EXPECT_EQ(Hits(&grid, foes, nan, 0).size(), Hits(nullptr, foes, nan, 0).size());
-  foes[7 * kRecord + kFoeKind] = 1;
-  foes[7 * kRecord + kFoeX] = nan;
-  grid.Invalidate();
-  for (float y : {0.0f, 300.0f, foes[7 * kRecord + kFoeY]}) {
-    EXPECT_EQ(Hits(&grid, foes, 250, y), Hits(nullptr, foes, 250, y));
   }
 }
 

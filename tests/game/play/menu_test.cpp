@@ -1,5 +1,5 @@
 // The main menu through the frame cycle: key repeat, quitting, the dial under the pointer,
-// the score lists on a short screen; and whole games replayed for determinism.
+// the score lists on a short screen.
 #include "tests/game/play/play_fixture.h"
 
 namespace playtest {
@@ -72,48 +72,6 @@ TEST_F(MenuTest, ScoreListsKeepToTheRowsThatFitTheHeight) {
     for (const auto& r : Records()) zeros += r[0] == app->m_font && r[6] == '0' - 32;
     EXPECT_EQ(zeros, 2 * c.second) << c.first;
   }
-}
-
-class ReplayTest : public PlayTest {
- protected:
-  // A fresh game object (no saved state, no keys held) on a clock starting at 0, played by a
-  // scripted hand: down and enter in the menu, the four directions in turn during play.
-  std::vector<float> ScriptedSession(int frames) {
-    glfw.time = 0;
-    kx_random_Seed = 1234;
-    host->stored = String();
-    input = (new c_InputDevice)->m_new();
-    kx_input_SetInputDevice(input);
-    kx_app__app = nullptr;  // one game object at a time, as in the program
-    Create();
-    app->m_loading = 0;
-    const int steer[4] = {37, 38, 39, 40};
-    for (int f = 0; f < frames; ++f) {
-      int phase = f % 23;
-      for (int key : steer) KeyUp(key);
-      KeyUp(13);
-      if (app->m_gameState == 10) {
-        if (phase < 15) KeyDown(steer[(f / 23) % 4]);
-      } else {
-        if (phase < 5) KeyDown(40);
-        if (phase > 10 && phase < 15) KeyDown(13);
-      }
-      Update();
-    }
-    std::vector<float> state(app->m_arena.Data(), app->m_arena.Data() + 512);
-    state.insert(state.end(), app->m_foes.Data(), app->m_foes.Data() + 2560);
-    for (int i = 0; i < 150; ++i) state.push_back(static_cast<float>(app->m_highScores[i]));
-    state.push_back(static_cast<float>(app->m_score));
-    return state;
-  }
-};
-
-TEST_F(ReplayTest, ScriptedHardPlayIsTheSameEveryRun) {
-  std::vector<float> first = ScriptedSession(20000);
-  std::vector<float> second = ScriptedSession(20000);
-  EXPECT_EQ(app->m_difficulty, 3);
-  EXPECT_GT(app->m_highScores[21], 0);  // two Hard games scored at least
-  EXPECT_EQ(first, second);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // kx_game_xtool, the X client of the whole-program tests:
 //   kx_game_xtool shot <out.png>   writes the whole screen as an RGB picture;
-//   kx_game_xtool steal            maps a window of its own, takes the input focus, prints
-//                                  "focused" and keeps the window until it is terminated;
 //   kx_game_xtool close <window>   asks a window to close, as its close button does;
 //   kx_game_xtool focus-next       prints "ready", then gives the next window that appears the
 //                                  input focus the moment it is mapped, as a window manager
@@ -15,7 +13,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -63,22 +60,6 @@ static int Grab(Display* display, const char* path, int x, int y, int w, int h) 
   return ok && rename(part.c_str(), path) == 0 ? 0 : 1;
 }
 
-static int Steal(Display* display) {
-  Window window =
-      XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 100, 100, 0, 0, 0);
-  XSelectInput(display, window, StructureNotifyMask);
-  XMapRaised(display, window);
-  for (XEvent event;;) {
-    XNextEvent(display, &event);
-    if (event.type == MapNotify) break;
-  }
-  XSetInputFocus(display, window, RevertToParent, CurrentTime);
-  XSync(display, False);
-  printf("focused\n");
-  fflush(stdout);
-  for (;;) pause();
-}
-
 static int Close(Display* display, Window window) {
   XEvent event;
   memset(&event, 0, sizeof(event));
@@ -112,7 +93,6 @@ int main(int argc, char** argv) {
   if (!display) return 1;
   int status = 2;
   if (argc == 3 && strcmp(argv[1], "shot") == 0) status = Shot(display, argv[2]);
-  if (argc == 2 && strcmp(argv[1], "steal") == 0) status = Steal(display);
   if (argc == 2 && strcmp(argv[1], "focus-next") == 0) status = FocusNext(display);
   if (argc == 3 && strcmp(argv[1], "close") == 0) {
     status = Close(display, static_cast<Window>(strtoul(argv[2], nullptr, 10)));

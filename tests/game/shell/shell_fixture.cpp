@@ -1,6 +1,7 @@
 // The windowless stand-in world of shell_fixture.h.
 #include "tests/game/shell/shell_fixture.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
@@ -133,6 +134,40 @@ std::vector<std::vector<float>> ShellTest::Records() const {
     result.emplace_back(app->m_drawList.Data() + i, app->m_drawList.Data() + i + 15);
   }
   return result;
+}
+
+void ShellTest::UseFont() {
+  app->m_font = 90;
+  app->m_imageInfo[270] = 7;
+  app->m_imageInfo[271] = 10;
+}
+
+std::vector<std::string> ShellTest::Texts() const {
+  std::vector<std::vector<float>> glyphs;  // y, x, character
+  for (const auto& r : Records())
+    if (static_cast<int>(r[0]) == app->m_font) glyphs.push_back({r[2], r[1], r[6] + 32});
+  std::sort(glyphs.begin(), glyphs.end());
+  std::vector<std::string> texts;
+  float lastY = -1e9f, lastX = 0;
+  for (const auto& g : glyphs) {
+    if (g[0] != lastY || g[1] - lastX > 40) {
+      std::ostringstream place;
+      place << '@' << g[1] << ',' << g[0];
+      texts.push_back(place.str());
+    }
+    std::string& text = texts.back();
+    text.insert(text.find('@'), 1, static_cast<char>(g[2]));
+    lastY = g[0];
+    lastX = g[1];
+  }
+  return texts;
+}
+
+bool ShellTest::Shows(const std::string& text) const {
+  for (const std::string& t : Texts()) {
+    if (t.compare(0, t.find('@'), text) == 0) return true;
+  }
+  return false;
 }
 
 }  // namespace shelltest

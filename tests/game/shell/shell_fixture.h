@@ -31,21 +31,23 @@ class FakeGlfw : public kxtest::FakeGlfw {
   }
 };
 
-// Keeps the state in memory and can pretend asset files are missing.
+// Keeps the state in memory, or in the real file beside the program as the desktop host does,
+// and can pretend asset files are missing.
 class TestHost : public KxGlfwGame {
  public:
   String stored;
-  int saves = 0;
+  bool onDisk = false;
+  std::vector<int> saves;  // what each save returned
   std::set<std::string> missing;  // file-path suffixes that fail to load
 
   void MarkStarted() { started = true; }
   void ClearQuit() { quitting = false; }
   int SaveState(String state) override {
-    stored = state;
-    ++saves;
-    return 0;
+    saves.push_back(onDisk ? KxGame::SaveState(state) : 0);
+    if (!onDisk) stored = state;
+    return saves.back();
   }
-  String LoadState() override { return stored; }
+  String LoadState() override { return onDisk ? KxGame::LoadState() : stored; }
   unsigned char* LoadImageData(String path, int* w, int* h, int* d) override;
 };
 
@@ -141,6 +143,13 @@ class ShellTest : public ::testing::Test {
   }
   // The records of the draw list, each as its 15 floats.
   std::vector<std::vector<float>> Records() const;
+  // The font in slot 90 with a 7-unit advance and 10-unit lines, without loading the artwork.
+  void UseFont();
+  // The texts of the draw list, each as "text@x,y" with its first glyph's centre: glyphs are
+  // read line by line, left to right, spaces unseen; a new line or a wide gap starts a new text.
+  std::vector<std::string> Texts() const;
+  // Whether one of them reads `text`, wherever it is.
+  bool Shows(const std::string& text) const;
 };
 
 }  // namespace shelltest

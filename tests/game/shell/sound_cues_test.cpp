@@ -63,16 +63,5 @@ TEST_F(SoundCuesTest, ATuneThatCannotBeLoadedIsLoggedAndStillCountsAsOn) {
   EXPECT_EQ(app->m_musicOn, 1);
 }
 
-TEST_F(SoundCuesTest, CueFileNamesHaveThreeDigits) {
-  app->p_LoadSFX(7);
-  app->p_LoadSFX(42);
-  app->p_LoadSFX(-1);
-  app->p_LoadSFX(100);
-  EXPECT_EQ(audio->log, (std::vector<std::string>{"load vantor://data/sfx/007.wav",
-                                                  "load vantor://data/sfx/042.wav"}));
-  EXPECT_NE(app->m_sounds[7], nullptr);
-  EXPECT_EQ(app->m_sounds[42], nullptr);  // no such file
-}
-
 }  // namespace
 }  // namespace shelltest

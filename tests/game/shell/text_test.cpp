@@ -1,4 +1,4 @@
-// Text layout into glyph records, the number formatter and the pointer hit tests.
+// Text layout into glyph records and the pointer hit tests.
 #include "tests/game/shell/shell_fixture.h"
 
 namespace shelltest {
@@ -11,9 +11,7 @@ class TextTest : public ShellTest {
   void SetUp() override {
     ShellTest::SetUp();
     Create();
-    app->m_font = 90;
-    app->m_imageInfo[270] = 7;  // advance
-    app->m_imageInfo[271] = 10;  // line height
+    UseFont();
     app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
   }
   // (frame, x, y) of every glyph of `text` laid out at (100, 200); the list is emptied after
@@ -63,22 +61,6 @@ TEST_F(TextTest, EscapesPickKeyboardOrPadPictures) {
   EXPECT_EQ(g[1][1], 107 + 13);
   // A lone escape at the end draws nothing and reads nothing past the text.
   EXPECT_EQ(Text("\xC2\xAC", 0, 1), Glyphs{});
-}
-
-TEST_F(TextTest, RotatedTextRunsAlongItsBaseline) {
-  app->p_SetRot(90);
-  Glyphs g = Text("AB", 0, 1);
-  EXPECT_NEAR(g[0][1], 100, 1e-4);
-  EXPECT_NEAR(g[0][2], 207, 1e-4);
-  EXPECT_NEAR(g[1][2], 214, 1e-4);
-}
-
-TEST_F(TextTest, RightAlignedNumbers) {
-  EXPECT_EQ(app->p_rstr(4, 7, String("0")).ToUtf8(), "0007");
-  EXPECT_EQ(app->p_rstr(2, 12345, String(" ")).ToUtf8(), "45");
-  EXPECT_EQ(app->p_rstr(8, 0, String("0")).ToUtf8(), "00000000");
-  EXPECT_EQ(app->p_rstr(5, -42, String("ab")).ToUtf8(), "ab-42");
-  EXPECT_EQ(app->p_rstr(0, 42, String("0")).ToUtf8(), "");
 }
 
 TEST_F(TextTest, HitTests) {

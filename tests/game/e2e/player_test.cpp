@@ -1,0 +1,274 @@
+// The whole program under a private X display, for what the recorded replays cannot see: real
+// pixels, real sound (OpenAL Soft's wave-file driver writes what the player would hear), the
+// mouse, full screen, the exit status, and the start without a data folder.
+// The program runs in a folder of its own and is driven with xdotool as a player drives it.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/process.h"
+#include "tests/support/xvfb.h"
+
+namespace {
+
+using kxtest::WaitFor;
+
+struct Rgb {
+  int r = 0, g = 0, b = 0;
+};
+
+// A grabbed rectangle of the screen: the game's window, addressed in window coordinates.
+class Screen {
+ public:
+  bool Load(const std::string& ppmPath) {
+    std::string bytes = kxtest::ReadFile(ppmPath);
+    int w = 0, h = 0, max = 0, used = 0;
+    sscanf(bytes.c_str(), "P6 %d %d %d%n", &w, &h, &max, &used);
+    size_t size = static_cast<size_t>(w) * h * 3;
+    if (w <= 0 || h <= 0 || max != 255 || bytes.size() < used + 1 + size) return false;
+    rgb_ = bytes.substr(used + 1, size);
+    w_ = w;
+    h_ = h;
+    return true;
+  }
+  // Black outside the picture.
+  Rgb At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= w_ || y >= h_) return Rgb();
+    const char* p = &rgb_[(static_cast<size_t>(y) * w_ + x) * 3];
+    return Rgb{static_cast<unsigned char>(p[0]), static_cast<unsigned char>(p[1]),
+               static_cast<unsigned char>(p[2])};
+  }
+  int Count(int x, int y, int w, int h, const std::function<bool(Rgb)>& test) const {
+    int n = 0;
+    for (int j = y; j < y + h; ++j) {
+      for (int i = x; i < x + w; ++i) n += test(At(i, j));
+    }
+    return n;
+  }
+
+ private:
+  std::string rgb_;
+  int w_ = 0, h_ = 0;
+};
+typedef std::function<bool(const Screen&)> ScreenTest;
+
+bool Greenish(Rgb c) { return c.g > c.r + 40 && c.g > c.b + 40; }
+// The menu at rest with the dial focused: the play button at the lower right glows.
+bool MenuShown(const Screen& s) { return s.Count(550, 417, 30, 30, Greenish) > 600; }
+// Dark arena and the green health bar at the top, no menu. The bar shrinks towards its left
+// end, which stays while any health is left.
+bool PlayShown(const Screen& s) {
+  Rgb corner = s.At(5, 470);
+  return corner.r < 40 && corner.g < 40 && corner.b < 40 && Greenish(s.At(225, 36)) &&
+         !MenuShown(s);
+}
+// The orange body of the pause menu at rest in the middle of the screen.
+bool PauseShown(const Screen& s) {
+  auto orange = [&](int x, int y) {
+    Rgb c = s.At(x, y);
+    return c.r > 140 && c.g > 60 && c.g < 140 && c.b < 60;
+  };
+  return orange(200, 270) && orange(440, 270) && orange(250, 205);
+}
+
+// What the wave driver has written so far. Positions are frames since the device opened; the
+// driver mixes in real time, so the file's length is also the game's sound clock.
+class Sound {
+ public:
+  explicit Sound(std::string path = "") : path_(std::move(path)) {}
+  // Frames written until now; -1 before the header is there.
+  long Now() {
+    if (!ReadHeader()) return -1;
+    std::error_code ignored;
+    long size = static_cast<long>(std::filesystem::file_size(path_, ignored));
+    return (size - dataOffset_) / 2;
+  }
+  // Waits until the sound is written half a second past now and returns that position: the end
+  // of the span in which a cue of a press that has shown its effect begins.
+  long Settle() {
+    long to = Now() + rate_ / 2;
+    WaitFor([&] { return Now() >= to; }, 15);
+    return to;
+  }
+  // The loudest sample (full scale 1) between two written positions; -1 when not written.
+  float Peak(long from, long to) {
+    if (Now() < to) return -1;
+    std::ifstream in(path_, std::ios::binary);
+    std::vector<int16_t> data(static_cast<size_t>(to - from));
+    in.seekg(dataOffset_ + from * 2);
+    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size() * 2));
+    int peak = 0;
+    for (int16_t v : data) peak = std::max(peak, std::abs(static_cast<int>(v)));
+    return peak / 32768.0f;
+  }
+  bool Heard(long from, long to) { return Peak(std::max(from, 0L), to) > 0.02f; }
+  // Sound without a break: every tenth of a second of the span is audible (the tune plays).
+  bool Continuous(long from, long to) {
+    for (long at = from; at + rate_ / 10 <= to; at += rate_ / 10) {
+      if (Peak(at, at + rate_ / 10) <= 0.01f) return false;
+    }
+    return true;
+  }
+
+ private:
+  // The driver writes its header first (16-bit mono, as configured below); the data chunk's
+  // length stays unwritten while it runs, so the data runs to the end of the file.
+  bool ReadHeader() {
+    if (dataOffset_ >= 0) return true;
+    std::string b = kxtest::ReadFile(path_);
+    size_t data = b.size() < 44 ? std::string::npos : b.find("data", 36);
+    if (data == std::string::npos || b[22] != 1 || b[34] != 16) return false;  // mono, 16-bit
+    memcpy(&rate_, &b[24], 4);
+    dataOffset_ = static_cast<long>(data) + 8;
+    return true;
+  }
+  std::string path_;
+  long dataOffset_ = -1;
+  int rate_ = 0;
+};
+
+class Game {
+ public:
+  // withData: the folder links the real data.
+  explicit Game(bool withData = true) : dir_(kxtest::MakeTempDir("kx_e2e")) {
+    if (withData) {
+      std::filesystem::create_directory_symlink(std::string(KX_SOURCE_DIR) + "/data",
+                                                dir_ + "/data");
+    }
+    kxtest::WriteFile(dir_ + "/alsoft.conf",
+                      "[general]\ndrivers=wave\nchannels=mono\nsample-type=int16\n[wave]\nfile=" +
+                          dir_ + "/out.wav\n");
+  }
+  ~Game() {
+    child_.Kill(9);
+    child_.Wait(5);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  std::string Output() const { return kxtest::ReadFile(dir_ + "/out.txt"); }
+  Sound& Audio() { return sound_; }
+  std::vector<int> Geometry() const { return geometry_; }
+
+  // Starts the program on a private display and waits for its window, which it then focuses
+  // as a window manager would, and for the sound device to open.
+  bool Launch() {
+    if (!xvfb_.Start(1280, 1024)) return false;
+    std::vector<std::string> env = {"DISPLAY=" + xvfb_.Display(),
+                                    "ALSOFT_CONF=" + dir_ + "/alsoft.conf"};
+    return child_.Start({kBin + "/skarblit"}, env, dir_ + "/out.txt", dir_ + "/err.txt", dir_) &&
+           Focus() && WaitFor([&] { return sound_.Now() >= 0; }, 10);
+  }
+  bool Xdo(std::vector<std::string> args) {
+    args.insert(args.begin(), "/usr/bin/xdotool");
+    return xvfb_.Tool(args, 20).status == 0;
+  }
+  // The window, found by its title, and its place and size on the screen.
+  bool FindWindow() {
+    kxtest::ProcessResult found = xvfb_.Tool(
+        {"/usr/bin/xdotool", "search", "--name", "^Skarblit$", "getwindowgeometry", "--shell"});
+    long g[5] = {0, -1, -1, 0, 0};
+    const char* keys[5] = {"WINDOW=%ld", "X=%ld", "Y=%ld", "WIDTH=%ld", "HEIGHT=%ld"};
+    std::stringstream lines(found.out);
+    for (std::string line; std::getline(lines, line);) {
+      for (int i = 0; i < 5; ++i) sscanf(line.c_str(), keys[i], &g[i]);
+    }
+    if (found.status != 0 || g[0] <= 0 || g[1] < 0 || g[2] < 0 || g[3] <= 0) return false;
+    window_ = std::to_string(g[0]);
+    geometry_ = {static_cast<int>(g[1]), static_cast<int>(g[2]), static_cast<int>(g[3]),
+                 static_cast<int>(g[4])};
+    return true;
+  }
+  // Without a window manager nobody hands a new window the focus, and the game stays suspended.
+  // A reopened window may still be replacing the old one when it is first found, so look it up
+  // again until focusing it succeeds.
+  bool Focus() {
+    return WaitFor([&] { return FindWindow() && Xdo({"windowfocus", "--sync", window_}); }, 20);
+  }
+  // Grabs the window until the test passes.
+  bool WaitScreen(const ScreenTest& test, double seconds) {
+    Screen screen;
+    const std::string grab = dir_ + "/grab.ppm";
+    std::vector<std::string> argv = {kBin + "/kx_game_xtool", "grab", grab};
+    for (int v : geometry_) argv.push_back(std::to_string(v));
+    return WaitFor(
+        [&] { return xvfb_.Tool(argv).status == 0 && screen.Load(grab) && test(screen); },
+        seconds);
+  }
+  // A short press, for keys the game counts as hits: held longer, the key's repeats would
+  // count as more hits.
+  bool Tap(const std::string& key) { return Xdo({"keydown", key, "sleep", "0.15", "keyup", key}); }
+  // Presses the left button at window coordinates, keeps it down until the screen passes, and
+  // expects the press to be heard.
+  bool ClickUntil(int x, int y, const ScreenTest& test, const char* what) {
+    long from = sound_.Now();
+    bool passed = Xdo({"mousemove", std::to_string(geometry_[0] + x),
+                       std::to_string(geometry_[1] + y), "mousedown", "1"}) &&
+                  WaitScreen(test, 20);
+    passed = Xdo({"mouseup", "1"}) && passed;
+    EXPECT_TRUE(passed && sound_.Heard(from, sound_.Settle())) << what;
+    return passed;
+  }
+  // Asks the window to close, as its close button does, and expects a clean end.
+  bool Close() {
+    return !window_.empty() &&
+           xvfb_.Tool({kBin + "/kx_game_xtool", "close", window_}).status == 0 &&
+           child_.Wait(15) == 0;
+  }
+
+ private:
+  const std::string kBin = KX_BINARY_DIR;
+  kxtest::Xvfb xvfb_;
+  kxtest::Child child_;
+  std::string dir_, window_;
+  std::vector<int> geometry_ = {0, 0, 0, 0};
+  Sound sound_{dir_ + "/out.wav"};
+};
+
+TEST(Player, SeesHearsSwitchesFullScreenClicksAndCloses) {
+  Game game;
+  ASSERT_TRUE(game.Launch());
+  Sound& sound = game.Audio();
+  ASSERT_TRUE(game.WaitScreen(MenuShown, 60));
+  EXPECT_TRUE(sound.Heard(0, sound.Now())) << "the logo sound while loading";
+
+  // Full screen at the desktop's size and back to the centred 640x480 window, the menu intact.
+  for (std::vector<int> geometry : {std::vector<int>{0, 0, 1280, 1024}, {320, 272, 640, 480}}) {
+    ASSERT_TRUE(game.Tap("F11"));
+    EXPECT_TRUE(WaitFor([&] { return game.FindWindow() && game.Geometry() == geometry; }, 20))
+        << ::testing::PrintToString(game.Geometry());
+    ASSERT_TRUE(game.Focus());
+  }
+  ASSERT_TRUE(game.WaitScreen(MenuShown, 30));
+
+  ASSERT_TRUE(game.ClickUntil(570, 432, PlayShown, "the start"));
+  long playing = sound.Now();
+  EXPECT_TRUE(sound.Continuous(playing, sound.Settle())) << "the tune";
+  ASSERT_TRUE(game.ClickUntil(16, 16, PauseShown, "the pause"));
+  EXPECT_TRUE(game.Close()) << game.Output();
+}
+
+// Without its data the program still reaches play and ends with status 0.
+TEST(Player, WithoutItsDataItStillPlaysAndEndsCleanly) {
+  Game game(false);
+  ASSERT_TRUE(game.Launch());
+  // The action key starts a game from the menu: its health bar shows, with no art around it.
+  ASSERT_TRUE(WaitFor([&] {
+    return game.Tap("Return") && game.WaitScreen([](const Screen& s) {
+      return Greenish(s.At(225, 36)) && !MenuShown(s);
+    }, 1);
+  }, 60));
+  EXPECT_TRUE(game.Xdo({"keydown", "Right", "sleep", "0.5", "keyup", "Right"}));
+  EXPECT_TRUE(game.Close()) << game.Output();
+  EXPECT_EQ(game.Output().find("Runtime Error"), std::string::npos) << game.Output();
+}
+
+}  // namespace
