@@ -74,26 +74,6 @@ TEST_F(GxtkSurfaceTest, BadImageFilesGiveNull) {
   EXPECT_EQ(kx_graphics_LoadImage2(String(files[1].c_str()), 1, 1, 1, 0), nullptr);
 }
 
-TEST_F(GxtkSurfaceTest, AReopenedWindowRebuildsOldTexturesAndDiscardSparesTheNewOnes) {
-  gxtkSurface* checker = gfxtest::Checker(d);
-  gxtkSurface* old = gfxtest::Checker(d);
-  ASSERT_NE(checker, nullptr);
-  gfxtest::ReopenWindow();
-  d = gfxtest::NewFrame();
-  gxtkSurface* fresh = gfxtest::Checker(d);
-  GlRecorder gl;
-  // The old context's texture names may now belong to the new context's textures.
-  old->Discard();
-  EXPECT_TRUE(gl.deleted.empty());
-  EXPECT_EQ(old->data, nullptr);
-  ExpectCheckerDrawn(checker, 100, 100);
-  ExpectCheckerDrawn(checker, 200, 100);
-  EXPECT_EQ(gl.generated, 1) << "re-created once from the kept pixels, then reused";
-  ExpectCheckerDrawn(fresh, 0, 0);
-  fresh->Discard();
-  EXPECT_EQ(gl.deleted, std::vector<GLuint>{fresh->texture});
-}
-
 TEST_F(GxtkSurfaceTest, RefusedTextureSizesAreRetriedAtPowersOfTwo) {
   std::vector<unsigned char> green(50 * 20 * 3);
   for (size_t i = 1; i < green.size(); i += 3) green[i] = 255;

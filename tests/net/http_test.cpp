@@ -182,23 +182,4 @@ TEST_F(HttpTest, RefusedConnectionCallsTheListenerOnce) {
   ExpectFinishedOnceOnMain();
 }
 
-TEST_F(HttpTest, BodyFollowsTheHeadInASecondSend) {
-  LoopbackServer server({"HTTP/1.1 201 Created\r\n\r\nthanks, \xc3\xa9t\xc3\xa9"});
-  std::string url = "127.0.0.1:" + std::to_string(server.Port()) + "/post";
-  request->p_Open(String("POST"), String(url.c_str()), recorder);
-  request->p_Send2(String("n=1&t=") + String::FromChar(0xE9), String("text/plain"), String("utf8"));
-  ASSERT_TRUE(PumpUntil([this] { return recorder->calls > 0 && request->sends.size() == 2; }));
-  const std::string head =
-      "POST /post HTTP/1.0\r\nHost: 127.0.0.1\r\nContent-Type: text/plain\r\n"
-      "Content-Length: 8\r\n\r\n";
-  ASSERT_EQ(request->sends.size(), 2u);
-  EXPECT_EQ(request->sends[0], static_cast<int>(head.size()));
-  EXPECT_EQ(request->sends[1], 8);
-  ASSERT_EQ(server.Requests().size(), 1u);
-  EXPECT_EQ(server.Requests()[0], head + "n=1&t=\xc3\xa9");
-  EXPECT_EQ(request->p_Status(), 201);
-  EXPECT_EQ(request->p_ResponseText().ToUtf8(), "thanks, \xc3\xa9t\xc3\xa9");
-  ExpectFinishedOnceOnMain();
-}
-
 }  // namespace

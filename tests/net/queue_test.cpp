@@ -65,21 +65,6 @@ TEST(AsyncQueue, CompletesInEnqueueOrderOnTheMainThreadAcrossTheRing) {
   EXPECT_FALSE(wrongThread);
 }
 
-TEST(AsyncQueue, WorkLeftBehindByAnEndingWorkerIsPickedUpOnTheNextUpdate) {
-  kx_asyncevent_Init();
-  std::vector<int> completed;
-  bool wrongThread = false;
-  c_AsyncQueue* queue = (new c_AsyncQueue)->m_new(nullptr);
-  kx_asyncevent_AddAsyncEventSource(queue);
-  // As if the worker had found the queue empty just before this operation went in.
-  gc_assign(queue->m_queue[0], (new OrderOp)->m_new(0, &completed, &wrongThread));
-  queue->m_put.store(1);
-  testing::internal::CaptureStdout();
-  bool done = nettest::PumpUntil([&] { return completed.size() == 1; });
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "RACE!\n");
-  EXPECT_TRUE(done);
-}
-
 // Calls back on connect, counting calls.
 class ConnectCounter : public Object, public c_IOnConnectComplete {
  public:

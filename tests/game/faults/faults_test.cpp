@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 
 #include "game/play/arena.h"
@@ -109,37 +108,31 @@ TEST_F(FaultTest, AStateFileThatCannotBeReplacedStaysIntactAndPlayGoesOn) {
   LoadAll();
   ASSERT_EQ(app->m_highScores[0], 1000);
 
-  for (int round = 0; round < 2; ++round) {
-    ASSERT_TRUE(StartGame()) << round;
-    app->m_difficulty = 1;
-    app->m_score = 1500 + round;
-    ASSERT_TRUE(LoseGame()) << round;
-  }
-  ASSERT_GE(host->saves.size(), 2u);
+  ASSERT_TRUE(StartGame());
+  app->m_difficulty = 1;
+  app->m_score = 1500;
+  ASSERT_TRUE(LoseGame());
+  ASSERT_GE(host->saves.size(), 1u);
   for (int result : host->saves) EXPECT_LT(result, 0);
   EXPECT_EQ(kxtest::ReadFile(dir + "/.vantorstate"), saved);
   // The scores live on in the game even though the disk refused them.
-  EXPECT_EQ(app->m_highScores[0], 1501);
-  EXPECT_EQ(app->m_highScores[1], 1500);
+  EXPECT_EQ(app->m_highScores[0], 1500);
+  EXPECT_EQ(app->m_highScores[1], 1000);
   EXPECT_TRUE(StartGame());
 }
 
 TEST_F(FaultTest, TenMebibytesOfGarbageGiveTheDefaults) {
   std::string dir = UseFiles();
-  std::mt19937 random(7);
-  std::string noise(10 << 20, '\0');
-  for (char& c : noise) c = static_cast<char>(random());
+  // Random bytes are the fuzz target's; millions of fields are what could make a load slow.
   std::string pipes;
-  while (pipes.size() < noise.size()) pipes += "12|";
-  for (const std::string& garbage : {noise, pipes}) {
-    ASSERT_TRUE(kxtest::WriteFile(dir + "/.vantorstate", garbage));
-    kx_app__app = nullptr;
-    // A load that hangs or grows with the square of the size runs into the test's time limit.
-    Create();
-    EXPECT_EQ(app->m_settings[5], 1);
-    for (int i = 0; i < app->m_highScores.Length(); ++i) ASSERT_EQ(app->m_highScores[i], 0) << i;
-    for (int i = 0; i < app->m_badges.Length(); ++i) ASSERT_FALSE(app->m_badges[i]) << i;
-  }
+  while (pipes.size() < 10 << 20) pipes += "12|";
+  ASSERT_TRUE(kxtest::WriteFile(dir + "/.vantorstate", pipes));
+  kx_app__app = nullptr;
+  // A load that hangs or grows with the square of the size runs into the test's time limit.
+  Create();
+  EXPECT_EQ(app->m_settings[5], 1);
+  for (int i = 0; i < app->m_highScores.Length(); ++i) ASSERT_EQ(app->m_highScores[i], 0) << i;
+  for (int i = 0; i < app->m_badges.Length(); ++i) ASSERT_FALSE(app->m_badges[i]) << i;
 }
 
 TEST_F(FaultTest, StrangeWindowSizesNeverTurnADivisionByZeroIntoNumbers) {

@@ -14,19 +14,6 @@ class MenuTest : public PlayTest {
   void Mouse(int event, float x, float y) { input->p_MouseEvent(event, 0, x, y); }
 };
 
-TEST_F(MenuTest, HoldingUpStepsOnceThenAgainThirtyOneUpdatesLater) {
-  app->m_diffSel = 2;
-  KeyDown(38);
-  Update();
-  EXPECT_EQ(app->m_diffSel, 1);
-  EXPECT_EQ(app->m_difficulty, 2);  // the dial turns; the choice waits for the press
-  for (int i = 0; i < 30; ++i) Update();
-  EXPECT_EQ(app->m_diffSel, 1);
-  Update();
-  EXPECT_EQ(Values(app->m_diffSel, app->m_dialTarget), Values(0, 0));
-  KeyUp(38);
-}
-
 TEST_F(MenuTest, BackKeyQuitsOnlyWithNoOverlayOpen) {
   app->m_creditsOpen = 1;
   KeyDown(27);

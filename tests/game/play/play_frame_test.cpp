@@ -134,29 +134,6 @@ TEST_F(PlayFrameTest, APostBoltsTheCraftOnlyInsideItsRingAndVanishesWhenSpent) {
   EXPECT_EQ(CountRecords(85), 0);  // neither flash nor halo of a spent post
 }
 
-TEST_F(PlayFrameTest, AFoeOnManyJointsScoresFiveOnce) {
-  Arena(kShield) = 100;
-  PlacePost(0, 320, 245, 500);  // so close that every joint lies within 8 units of the craft
-  PlaceFoe(0, 320, 240);
-  app->p_Game();
-  // score, foe, floating numbers, sparks
-  EXPECT_EQ(Values(app->m_score, Foe(0)[0], Particles(99), Particles(1)), Values(5, 0, 1, 4));
-}
-
-TEST_F(PlayFrameTest, FoesOnTheBoltAwayFromTheCraftScoreFifteen) {
-  Arena(kShield) = 1000;
-  PlacePost(0, 320, 180, 500);  // the craft is 60 below; the outer bolt goes up
-  int placed = 0;
-  for (int y = 93; y <= 165; y += 6) {
-    for (int x = 281; x <= 359; x += 6) PlaceFoe(placed++, 1.0f * x, 1.0f * y);
-  }
-  ASSERT_LE(placed, kLastFoe + 1);
-  app->p_Game();
-  int killed = placed - LiveFoes();
-  EXPECT_GT(killed, 0);
-  EXPECT_EQ(app->m_score, 15 * killed);
-}
-
 TEST_F(PlayFrameTest, ThePauseKeyAndIconPauseOnlyInPlayAndForAFreshPress) {
   app->m_imageInfo[97 * 3] = app->m_imageInfo[97 * 3 + 1] = 32;
   app->m_imageScale = 1;

@@ -92,14 +92,6 @@ TEST_F(TextTest, HitTests) {
   app->m_touchX[3] = app->m_touchY[3] = 100;
   EXPECT_EQ(app->p_Button0(97, 100, 100, 0), 0);
   EXPECT_EQ(app->p_Button(97, 100, 100, 0), 1);
-
-  PointerAt(50, 50);
-  EXPECT_EQ(std::vector<int>({app->p_MouseIn(40, 40, 10, 11), app->p_MouseIn(40, 40, 11, 11),
-                              app->p_MouseIn_Centered(45, 45, 12, 12),
-                              app->p_MouseIn_Centered(44, 45, 12, 12)}),
-            std::vector<int>({0, 1, 1, 0}));
-  EXPECT_EQ(app->p_MouseIn_Radius(47, 46, 6, 8), 1);  // 3^2 + 4^2 <= 3^2 + 4^2
-  EXPECT_EQ(app->p_MouseIn_Radius(47, 45, 6, 8), 0);
 }
 
 }  // namespace
