@@ -39,15 +39,14 @@ c_HttpRequest* Exchange(const std::vector<std::string>& pieces, size_t size) {
 // Whether the client's decoder takes the bytes as UTF-8: a range with any other lead byte or a
 // broken sequence is read a byte a character instead, range by range, so then the text depends
 // on how the body was cut into receives.
-bool WellFormedUtf8(const std::string& bytes) {
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-    const size_t more = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : 3;
-    if (more == 3 || i + more >= bytes.size()) return false;
-    for (size_t k = 1; k <= more; ++k) {
-      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+bool WellFormedUtf8(const std::string& s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    const int lead = static_cast<unsigned char>(s[i]);
+    size_t more = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : 3;
+    if (more == 3 || i + more >= s.size()) return false;
+    while (more-- > 0) {
+      if ((static_cast<unsigned char>(s[++i]) & 0xC0) != 0x80) return false;
     }
-    i += more;
   }
   return true;
 }
