@@ -12,7 +12,7 @@ export KX_TEST_RUN="$$.$(date +%s%N)"
 # running, as "pid command" lines.
 leftovers() {
   local pid
-  for pid in $(pgrep 'Xvfb|skarblit|^test_|^kx_|^host_|^net_|^runtime_|^fuzz_|^bench_|^xdotool'); do
+  for pid in $(pgrep -f '(^|/)(Xvfb|skarblit|test_|kx_|host_|net_|runtime_|fuzz_|bench_|xdotool)'); do
     if grep -qzx "KX_TEST_RUN=$KX_TEST_RUN" "/proc/$pid/environ" 2>/dev/null; then
       ps -o pid=,args= -p "$pid" || true
     fi
