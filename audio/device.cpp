@@ -95,11 +95,12 @@ gxtkAudio::gxtkAudio() {
   channels[kMusicChannel].AL_Source();
 }
 
+// A channel keeps its sample until it is stopped or plays another, whatever the mixer has
+// played: what the collector keeps must not depend on the sound device's timing, or a run
+// verified without sound would collect differently from its recording.
 void gxtkAudio::mark() {
   for (gxtkChannel& channel : channels) {
-    if (channel.state != 0 && SourceState(channel.source) != AL_STOPPED) {
-      gc_mark_q(channel.sample);
-    }
+    if (channel.sample) gc_mark_q(channel.sample);
   }
 }
 
@@ -186,6 +187,8 @@ int gxtkAudio::StopChannel(int channel) {
     alSourceStop(chan->source);
     chan->state = 0;
   }
+  // A stopped channel holds its sample no longer; the collector may free it.
+  chan->sample = nullptr;
   return 0;
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <vector>
 
-#include "host/replayfile.h"
+#include "host/replay/format.h"
 #include "tests/game/shell/shell_fixture.h"
 
 namespace skarbench {

@@ -1,10 +1,10 @@
 // What recording a run costs: the entries of real play (a recorded Hard game) written again as
-// the recording host writes them, range coding, blocks and flushes included, per frame.
+// the recording host writes them, varint coding, zstd, chained blocks and flushes included, per frame.
 #include <string>
 #include <vector>
 
 #include "bench/skarblit_bench.h"
-#include "host/replayfile.h"
+#include "host/replay/file.h"
 
 namespace skarbench {
 

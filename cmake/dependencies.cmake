@@ -16,3 +16,8 @@ target_link_libraries(kx_deps_openal INTERFACE PkgConfig::OPENAL)
 find_library(STB_LIBRARY stb REQUIRED)
 add_library(kx_deps_stb INTERFACE)
 target_link_libraries(kx_deps_stb INTERFACE ${STB_LIBRARY})
+
+# Replay files are compressed with zstd.
+pkg_check_modules(ZSTD REQUIRED IMPORTED_TARGET libzstd)
+add_library(kx_deps_zstd INTERFACE)
+target_link_libraries(kx_deps_zstd INTERFACE PkgConfig::ZSTD)

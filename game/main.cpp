@@ -13,7 +13,7 @@
 #include "game/shell/globals.h"
 #include "game/shell/myapp.h"
 #include "graphics/gl.h"
-#include "host/replaygame.h"
+#include "host/replay/host.h"
 #include "net/asyncevent.h"
 
 // The runtime modules come first: the game's globals may rely on them.
@@ -64,11 +64,33 @@ void GrabWhenAsked() {
 int Record(const std::string& path, int argc, const char** argv) {
   KxRecordingGame* host = new KxRecordingGame;
   if (!host->Record(path, KX_VERSION, kx_replay_FolderChecksum(kData))) {
-    std::fprintf(stderr, "skarblit: %s: cannot be created\n", path.c_str());
+    std::fprintf(stderr, "skarblit: %s: %s\n", path.c_str(), host->Error().c_str());
     return 2;
   }
   GrabWhenAsked();
   return KxVantorGame::Main2(host, argc, argv);
+}
+
+// What a verified run achieved: every finished game, in order.
+std::string games;
+
+std::string Ordinal(int n) {
+  const char* suffix = n % 100 / 10 == 1 ? "th" : n % 10 == 1 ? "st" : n % 10 == 2 ? "nd" : n % 10 == 3 ? "rd" : "th";
+  return std::to_string(n) + suffix;
+}
+
+void NoteGame(int difficulty, int score, int place) {
+  static const char* const kNames[] = {"Easy", "Normal", "Hard"};
+  games += std::string("  ") + kNames[difficulty - 1] + " game: " + std::to_string(score) +
+           " points, " + (place ? Ordinal(place) + " place" : std::string("no place")) + "\n";
+}
+
+// A recording proves what its inputs give from its start. From a stored state the tables were
+// the recording's own to begin with, and anyone can edit a state file.
+void ReportGames(bool storedStart) {
+  std::printf(storedStart ? "started from a stored state: the tables were the recording's own\n"
+                          : "started fresh: every score below was earned in this run\n");
+  std::fputs(games.empty() ? "  no game finished\n" : games.c_str(), stdout);
 }
 
 int Replay(const std::string& path, bool watch, int argc, const char** argv) {
@@ -78,13 +100,16 @@ int Replay(const std::string& path, bool watch, int argc, const char** argv) {
     // Verifying needs neither pictures nor sound.
     setenv("ALSOFT_DRIVERS", "null", 1);
     kx_graphics_gl = kx_graphics_NullGl();
+    kx_Skarblit_finished = NoteGame;
   }
   KxReplayGame* host = new KxReplayGame(watch);
   if (!host->Load(path, KX_VERSION, kx_replay_FolderChecksum(kData))) {
     std::fprintf(stderr, "skarblit: %s: %s\n", path.c_str(), host->Error().c_str());
     return 2;
   }
-  return KxVantorGame::Main2(host, argc, argv);
+  int status = KxVantorGame::Main2(host, argc, argv);
+  if (!watch && status == 0 && !host->MetError()) ReportGames(host->StoredStart());
+  return status;
 }
 
 }  // namespace

@@ -34,9 +34,12 @@ void KxGame::Forward(Call call) {
   {
     CallDepth depth(forwarding);
     try {
-      if (delegate) call(delegate);
-    } catch (Object* exception) {
-      Die(exception);
+      // Die may end the run with the quiet exit (a replay judging the error), caught below.
+      try {
+        if (delegate) call(delegate);
+      } catch (Object* exception) {
+        Die(exception);
+      }
     } catch (KxQuit&) {
       if (!outermost) throw;
       quitting = true;

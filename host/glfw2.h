@@ -201,6 +201,10 @@ bool CloseAgreed(WindowCloseFun fun);
 
 // The implementation over GLFW 3.
 Api* Real();
+// The library without a display (host/headless.cpp), for verifying recordings.
+Api* Headless();
+// The size the headless window reports from now on.
+void SetHeadlessSize(int width, int height);
 // What the host talks to: Real() unless something else was installed.
 Api* Current();
 // Replaces the library for the host (tests); nullptr brings back Real().

@@ -69,7 +69,22 @@ void kxError(const String& message) {
 
 void kxDebugStop() { dbg_stop(); }
 
+void (*kx_std_fatal)(const char* message, bool fromSignal) = nullptr;
+
+namespace {
+
+bool inFaultSignal = false;
+
+void CallFatalHook(const char* message) {
+  void (*hook)(const char*, bool) = kx_std_fatal;
+  kx_std_fatal = nullptr;
+  if (hook) hook(message, inFaultSignal);
+}
+
+}  // namespace
+
 void dbg_error(const char* message) {
+  CallFatalHook(message);
   for (;;) {
     kxPrint(String("Vantor Runtime Error : ") + String(message));
     kxPrint(dbg_stacktrace());
@@ -130,6 +145,7 @@ void dbg_stop() {
 }
 
 void sighandler(int signal) {
+  inFaultSignal = true;
   switch (signal) {
     case SIGFPE:
       dbg_error("Floating point exception");
@@ -143,6 +159,7 @@ void sighandler(int signal) {
 }
 
 void kxDie() {
+  CallFatalHook("Uncaught Vantor Exception");
   kxPrint(String("Vantor Runtime Error : Uncaught Vantor Exception"));
   std::exit(-1);
 }

@@ -31,6 +31,11 @@ void dbg_print(const String& text);
 void sighandler(int signal);
 // A managed exception escaped: report it and exit with status -1.
 [[noreturn]] void kxDie();
+// Called once, at the first fatal run-time error (a failed check, a fault signal, an uncaught
+// managed exception), before its report and the debugger stop, with the message and
+// whether a fault signal raised it. The hosts that record and replay runs set it; it may
+// end the process or throw KxQuit (never from a signal).
+extern void (*kx_std_fatal)(const char* message, bool fromSignal);
 
 // Start-up before the global initialisation: keep the arguments, install the fault handlers,
 // choose the character-type locale and empty the collector's lists. gc_init2() follows kxInit.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <vector>
 
@@ -141,6 +142,9 @@ void* gc_object_alloc(int size) {
   gc_new_bytes += size;
   DestroyGarbage(size);
   void* block = TakeBlock(static_cast<unsigned int>(size));
+  // A recycled block holds its last object's bytes; a field a constructor leaves alone would
+  // otherwise read whatever the collector happened to free, and a replay could stray on it.
+  std::memset(block, 0, static_cast<size_t>(size));
   gc_alloced_bytes += size;
   gc_max_alloced_bytes = std::max(gc_max_alloced_bytes, gc_alloced_bytes);
   if (gc_pending_count == kMaxPending) std::abort();

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 mode=all
 case ${1:-} in --game | --package) mode=${1#--}; shift ;; esac
 
-packages=(build-essential cmake pkg-config libglfw3-dev libgl-dev libopenal-dev libstb-dev)
+packages=(build-essential cmake pkg-config libglfw3-dev libgl-dev libopenal-dev libstb-dev libzstd-dev)
 # dpkg-shlibdeps, which finds the package's dependencies, needs file(1).
 [ "$mode" = game ] || packages+=(dpkg-dev file)
 if [ "$mode" = all ]; then

@@ -141,13 +141,16 @@ void c_MyApp::p_LoadMenu() {
   int d = (m_difficulty == 2 || m_difficulty == 3) ? m_difficulty : 1;
   int base = 10 * (d - 1);
   int s = m_score;
+  int place = 0;
   for (int r = 0; r < 10; ++r) {
     if (m_highScores[base + r] < s) {
       for (int j = 9; j > r; --j) m_highScores[base + j] = m_highScores[base + j - 1];
       m_highScores[base + r] = s;
+      place = r + 1;
       break;
     }
   }
+  if (kx_Skarblit_finished) kx_Skarblit_finished(d, s, place);
   for (int j = 9; j > 0; --j) m_highScores[30 + base + j] = m_highScores[30 + base + j - 1];
   m_highScores[30 + base] = s;
   p_Save();

@@ -3,7 +3,9 @@
 #include "app/app.h"
 #include "game/shell/globals.h"
 #include "game/shell/myapp.h"
-#include "host/replayfile.h"
+#include "host/replay/format.h"
+
+void (*kx_Skarblit_finished)(int difficulty, int score, int place) = nullptr;
 
 unsigned kx_Skarblit_Digest() {
   c_MyApp* app = dynamic_cast<c_MyApp*>(kx_app__app);

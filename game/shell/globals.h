@@ -42,3 +42,7 @@ float kx_math_Min2(float x, float y);
 void kx_Skarblit_Init();
 // A fingerprint of the game after an update, for checking a replay against its recording.
 unsigned kx_Skarblit_Digest();
+// Told of every finished game as its score is entered: the difficulty (1 Easy, 2 Normal,
+// 3 Hard), the score and the place it took in that difficulty's table (1 to 10; 0 for none).
+// Null for nobody; verifying a recording lists the run's games with it.
+extern void (*kx_Skarblit_finished)(int difficulty, int score, int place);

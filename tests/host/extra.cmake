@@ -9,3 +9,11 @@ target_link_libraries(host_window_probe PRIVATE kx_host kx_deps_stb)
 add_dependencies(test_host host_window_probe)
 target_compile_definitions(test_host PRIVATE
   KX_HOST_WINDOW_PROBE="$<TARGET_FILE:host_window_probe>")
+
+# A run that ends in a run-time error, recorded and replayed in processes of its own (the
+# recording goes on to the debugger's stop, which reads standard input).
+add_executable(host_error_run ${CMAKE_CURRENT_SOURCE_DIR}/host/progs/error_run.cpp)
+target_compile_options(host_error_run PRIVATE ${KX_WARNINGS})
+target_link_libraries(host_error_run PRIVATE kx_host)
+add_dependencies(test_host host_error_run)
+target_compile_definitions(test_host PRIVATE KX_HOST_ERROR_RUN="$<TARGET_FILE:host_error_run>")

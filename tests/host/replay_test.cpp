@@ -1,25 +1,26 @@
 // Replay files and the recording and replaying hosts: damaged and foreign files are refused
-// with one clear line, and a run recorded on the scripted windowing library replays exactly,
-// while a run that asks anything else is caught at the update where it strays.
+// with one clear line before anything is played, the bytes of the format are pinned, a run
+// recorded on the scripted windowing library replays exactly (a run-time error included),
+// a run that asks anything else is caught at the update where it strays, and the viewer keeps
+// the recorded pace while staying responsive.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <functional>
 #include <string>
 
-#include "host/replaygame.h"
+#include "host/replay/host.h"
 #include "tests/host/fake_glfw.h"
 #include "tests/support/process.h"
 
 namespace {
 
-KxReplayEntry Entry(int kind, std::vector<int> ints, std::vector<float> floats = {},
-                    const char* text = "") {
-  KxReplayEntry e;
-  e.kind = kind;
-  e.ints = std::move(ints);
-  e.floats = std::move(floats);
+using Entries = std::vector<KxReplayEntry>;
+
+KxReplayEntry Text(int kind, const char* text, std::vector<int> ints = {}) {
+  KxReplayEntry e(kind, std::move(ints));
   e.text = String(text);
   return e;
 }
@@ -28,16 +29,58 @@ class ReplayFileTest : public ::testing::Test {
  protected:
   std::string dir = kxtest::MakeTempDir("replay");
   std::string path = dir + "/run.skr";
+
+  // Writes the entries in blocks of `perBlock`; returns where each block starts.
+  std::vector<size_t> Write(const Entries& entries, size_t perBlock = 1000) {
+    KxReplayWriter writer;
+    EXPECT_TRUE(writer.Open(path, "1.2.3", 42));
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (i % perBlock == 0) {
+        writer.Flush();
+        starts.push_back(kxtest::ReadFile(path).size());
+      }
+      EXPECT_TRUE(writer.Put(entries[i])) << writer.Error();
+    }
+    EXPECT_TRUE(writer.Close(String("s|")));
+    return starts;
+  }
+  // What reading the bytes as this program gives: the entries, or the reader's error.
+  std::string Read(const std::string& bytes, Entries* entries = nullptr,
+                   const std::string& version = "1.2.3", uint64_t data = 42) {
+    kxtest::WriteFile(path, bytes);
+    KxReplayReader reader;
+    KxReplayEntry e;
+    if (!reader.Open(path, version, data)) return reader.Error();
+    while (reader.Next(&e)) {
+      if (entries) entries->push_back(e);
+    }
+    return reader.Error();
+  }
 };
 
-TEST_F(ReplayFileTest, ForeignDamagedAndCutFilesAreRefusedInOneLine) {
-  KxReplayWriter writer;
-  ASSERT_TRUE(writer.Open(path, "1.2.3", 42));
-  for (int ms = 0; ms < 3000; ms += 16) writer.Put(Entry(KxReplayMillisecs, {ms}));
-  writer.Close(String("s|"));
+// Two seconds of frames: the clock read, an update and a render at 60 Hz.
+Entries Frames(int count) {
+  Entries entries = {KxReplayEntry(KxReplayRate, {60}), KxReplayEntry(KxReplayStart)};
+  for (int f = 0; f < count; ++f) {
+    entries.push_back(KxReplayEntry(KxReplayUpdate));
+    entries.push_back(KxReplayEntry(KxReplayMillisecs, {f * 16}));
+    entries.push_back(KxReplayEntry(KxReplayDigest, {f & 15}));
+    entries.push_back(KxReplayEntry(KxReplayRender, {f * 16 + 1}));
+  }
+  return entries;
+}
+
+TEST_F(ReplayFileTest, ForeignDamagedAndCutFilesAreRefusedBeforeAnythingPlays) {
+  std::vector<size_t> at = Write(Frames(120), 60);
+  ASSERT_EQ(at.size(), 9u);
   const std::string good = kxtest::ReadFile(path);
+  auto block = [&](int i) { return good.substr(at[i], at[i + 1] - at[i]); };
+  std::string lowered = good;
+  lowered[at[2]] -= 1;  // the entry count of the third block, one varint byte
   std::string flipped = good;
-  flipped[good.size() - 9] ^= 0x40;
+  flipped[at[3] + 9] ^= 0x40;
+  const std::string corrupt = "the replay is corrupt (a block's checksum does not match)";
   const struct {
     std::string bytes, version;
     uint64_t data;
@@ -45,24 +88,111 @@ TEST_F(ReplayFileTest, ForeignDamagedAndCutFilesAreRefusedInOneLine) {
   } rows[] = {
       {"", "1.2.3", 42, "not a Skarblit replay"},
       {"GIF89a and so on", "1.2.3", 42, "not a Skarblit replay"},
-      {good.substr(0, 8) + '\x07' + good.substr(9), "1.2.3", 42,
-       "replay format 7 is not supported (this program reads format 1)"},
+      {good.substr(0, 8) + '\x01' + good.substr(9), "1.2.3", 42,
+       "replay format 1 is not supported (this program reads format 2)"},
       {good, "1.3.0", 42, "recorded by Skarblit 1.2.3; this is Skarblit 1.3.0"},
       {good, "1.2.3", 43, "recorded with other game data"},
       {good.substr(0, 12), "1.2.3", 42, "the replay is truncated"},
-      {good.substr(0, good.size() - 3), "1.2.3", 42, "the replay is truncated"},
-      {flipped, "1.2.3", 42, "the replay is corrupt"},
-      {good + "x", "1.2.3", 42, "the replay is corrupt"},
+      {good.substr(0, at[5] + 5), "1.2.3", 42, "the replay is truncated"},
+      {lowered, "1.2.3", 42, corrupt},
+      {flipped, "1.2.3", 42, corrupt},
+      {good.substr(0, at[2]) + good.substr(at[3]), "1.2.3", 42, corrupt},
+      {good.substr(0, at[2]) + block(3) + block(2) + good.substr(at[4]), "1.2.3", 42, corrupt},
+      {good.substr(0, at[3]) + block(2) + good.substr(at[3]), "1.2.3", 42, corrupt},
+      {good + "x", "1.2.3", 42, "the replay is corrupt (data after its end)"},
   };
   for (const auto& row : rows) {
-    ASSERT_TRUE(kxtest::WriteFile(path, row.bytes));
-    KxReplayReader reader;
-    KxReplayEntry e;
-    if (reader.Open(path, row.version, row.data)) {
-      while (reader.Next(&e)) {
-      }
+    Entries played;
+    EXPECT_EQ(Read(row.bytes, &played, row.version, row.data), row.error) << row.error;
+    // Damage is found before the first entry; only a cut file plays its whole blocks.
+    if (row.error != "the replay is truncated") {
+      EXPECT_TRUE(played.empty()) << row.error;
     }
-    EXPECT_EQ(reader.Error(), row.error) << row.error;
+  }
+  Entries played;
+  EXPECT_EQ(Read(good, &played), "");
+  EXPECT_EQ(played.size(), Frames(120).size());
+}
+
+// What a real run cannot say is damage too, wherever it is in the file.
+TEST_F(ReplayFileTest, EntriesNoRunCanGiveAreCorrupt) {
+  auto frames = [](Entries tail) {
+    Entries entries = Frames(3);
+    entries.insert(entries.end(), tail.begin(), tail.end());
+    return entries;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const struct {
+    Entries entries;
+    const char* fault;
+  } rows[] = {
+      {frames({KxReplayEntry(KxReplayMillisecs, {1})}), "the clock runs backwards"},
+      {frames({KxReplayEntry(KxReplayRender, {2})}), "the render times run backwards"},
+      {frames({KxReplayEntry(KxReplayUpdate), KxReplayEntry(KxReplayDigest, {0}),
+               KxReplayEntry(KxReplayUpdate), KxReplayEntry(KxReplayDigest, {0}),
+               KxReplayEntry(KxReplayUpdate), KxReplayEntry(KxReplayDigest, {0}),
+               KxReplayEntry(KxReplayRender, {40})}),
+       "more updates in a frame than the time that passed allows"},
+      {frames(Entries(5, KxReplayEntry(KxReplayUpdate))), "an update where the loop runs none"},
+      {frames({KxReplayEntry(KxReplayMouse, {6, -1}, {nan, 3})}),
+       "a pointer position that is not on the screen's plane"},
+      {frames({KxReplayEntry(KxReplayTouch, {7, 0}, {1e9f, 3})}),
+       "a pointer position that is not on the screen's plane"},
+      {frames({KxReplayEntry(KxReplayKey, {1, 600})}), "an input event outside the input device's codes"},
+      {frames({KxReplayEntry(KxReplayWidth, {0})}), "a window or screen size out of range"},
+      {frames({KxReplayEntry(KxReplayHeight, {16384})}), "a window or screen size out of range"},
+      {frames({KxReplayEntry(KxReplayJoystick, {0, 1, 0}, {0, 0, 2, 0, 0, 0})}),
+       "a joystick axis out of range"},
+      {frames({KxReplayEntry(KxReplayDigest, {3})}), "a digest outside an update"},
+  };
+  for (const auto& row : rows) {
+    Write(row.entries);
+    EXPECT_EQ(Read(kxtest::ReadFile(path)), std::string("the replay is corrupt (") + row.fault + ")");
+  }
+}
+
+TEST_F(ReplayFileTest, TheWriterRefusesWhatTheReaderWouldAndReportsAFullDisk) {
+  KxReplayWriter writer;
+  ASSERT_TRUE(writer.Open(path, "1.2.3", 42));
+  EXPECT_FALSE(writer.Put(Text(KxReplayState, std::string(kx_replay_MaxText + 1, 'x').c_str())));
+  EXPECT_EQ(writer.Error(), "the stored state with a text over 1 MiB");
+  EXPECT_FALSE(writer.IsOpen());
+
+  KxReplayWriter full;
+  ASSERT_TRUE(full.Open("/dev/full", "1.2.3", 42) || !full.Error().empty());
+  full.Put(Text(KxReplayState, "s|"));
+  EXPECT_FALSE(full.Flush() && full.Close(String("s|")));
+  EXPECT_EQ(full.Error(), "cannot write the recording: No space left on device");
+}
+
+// The bytes of a small recording, worked out from the format's description: a change of the
+// coding without a new format number fails here.
+TEST_F(ReplayFileTest, TheFormatsBytesArePinned) {
+  Entries entries = {KxReplayEntry(KxReplayRate, {60}),   KxReplayEntry(KxReplayStart),
+                     KxReplayEntry(KxReplayUpdate),       KxReplayEntry(KxReplayMillisecs, {16}),
+                     KxReplayEntry(KxReplayDigest, {5}),  KxReplayEntry(KxReplayRender, {17}),
+                     KxReplayEntry(KxReplayMouse, {6, -1}, {1.5f, -2})};
+  Write(entries);
+  std::string hex;
+  for (unsigned char c : kxtest::ReadFile(path)) {
+    char two[3];
+    std::snprintf(two, sizeof two, "%02x", c);
+    hex += two;
+  }
+  // Header: magic, format 2, the version, the data checksum. One block: 8 entries, 36 bytes,
+  // the chained checksum, then a zstd frame of one raw block: Rate 60, Start, Update,
+  // Millisecs 16, Digest 5, Render 17, Mouse 6 -1 1.5 -2, End "s|", as zigzag varints.
+  EXPECT_EQ(hex,
+            "534b5245504c4159" "02" "05" "312e322e33" "2a00000000000000"
+            "08" "24" "04da3521" "28b52ffd201bd90000"
+            "1678" "01" "04" "0c20" "0b0a" "0522" "070c01808080fe03808080800c" "1802737c");
+  Entries played;
+  EXPECT_EQ(Read(kxtest::ReadFile(path), &played), "");
+  ASSERT_EQ(played.size(), entries.size());
+  for (size_t i = 0; i < played.size(); ++i) {
+    EXPECT_EQ(played[i].kind, entries[i].kind);
+    EXPECT_EQ(played[i].ints, entries[i].ints);
+    EXPECT_EQ(played[i].floats, entries[i].floats);
   }
 }
 
@@ -93,18 +223,25 @@ unsigned Seen() { return seen; }
 
 class ReplayHostTest : public ReplayFileTest {
  protected:
-  // Plays 200 frames on the scripted library, with a key, a resize and a joystick on the way.
-  void Record() {
-    kxtest::FakeGlfw fake;
+  kxtest::FakeGlfw fake;
+
+  // Plays 200 frames on the scripted library, with a key, a resize, a joystick and a long
+  // suspension (ten minutes, a computer gone to sleep) on the way.
+  bool Record(const std::string& file) {
     fake.joysticks[0] = {true, {0.5f, -1}, std::vector<unsigned char>(12, 1)};
     fake.onEvents = [&] {
       if (fake.swaps == 40) fake.keyFun('A', glfw2::kPress);
       if (fake.swaps == 90) fake.width = 800;
+      if (fake.swaps == 120) fake.active = false;
+      if (fake.swaps == 121 && !fake.active) fake.time += 600, fake.active = true;
     };
     fake.closeAfterSwaps = 200;
     KxRecordingGame host;
-    ASSERT_TRUE(host.Record(path, "t", 7));
-    Start(&host);
+    testing::internal::CaptureStdout();
+    bool recording = host.Record(file, "t", 7);
+    if (recording) Start(&host);
+    recorded = testing::internal::GetCapturedStdout();
+    return recording;
   }
   void Start(KxVantorGame* host) {
     seen = 0;
@@ -114,14 +251,14 @@ class ReplayHostTest : public ReplayFileTest {
     host->Run();
     KxGame::_game = KxGlfwGame::_glfwGame = nullptr;
   }
-  // Verifies the recording; returns the status and what was printed.
-  std::pair<int, std::string> Verify() {
-    KxReplayGame host(false);
+  // Replays the recording; returns the status and what was printed.
+  std::pair<int, std::string> Replay(bool watch = false) {
+    KxReplayGame host(watch);
     EXPECT_TRUE(host.Load(path, "t", 7)) << host.Error();
     testing::internal::CaptureStdout();
     Start(&host);
     int status = host.ExitStatus();
-    glfw2::Install(nullptr);
+    glfw2::Install(&fake);
     return {status, testing::internal::GetCapturedStdout()};
   }
   // The recording host stores the state as the game does: in the working directory.
@@ -133,23 +270,115 @@ class ReplayHostTest : public ReplayFileTest {
     kx_replay_digest = nullptr;
     ASSERT_EQ(chdir(KX_SOURCE_DIR), 0);
   }
+  std::string recorded;
 };
 
 TEST_F(ReplayHostTest, ARecordedRunReplaysExactlyAndAStrayingOneIsCaughtWhereItStrays) {
-  Record();
-  unsigned recorded = seen;
-  auto verified = Verify();
+  ASSERT_TRUE(Record(path));
+  EXPECT_EQ(recorded, "");
+  unsigned played = seen;
+  auto verified = Replay();
   EXPECT_EQ(verified.first, 0) << verified.second;
-  EXPECT_EQ(seen, recorded);
+  EXPECT_EQ(seen, played);
   EXPECT_LT(kxtest::ReadFile(path).size(), 2000u) << "a few seconds of play in a few hundred bytes";
 
   extraClockAt = 120;
-  auto strayed = Verify();
+  auto strayed = Replay();
   extraClockAt = -1;
   EXPECT_EQ(strayed.first, 1);
   EXPECT_EQ(strayed.second,
             "replay diverged at update 120 (the game asked for the clock where the recording "
             "has a state digest)\n");
+}
+
+// A recording that cannot be written stops with one line and the game plays on; one that
+// cannot even start leaves the earlier file of that name alone.
+TEST_F(ReplayHostTest, ARecordingThatCannotBeWrittenStopsAndTheGamePlaysOn) {
+  EXPECT_FALSE(Record(dir));
+  ASSERT_TRUE(Record("/dev/full"));
+  EXPECT_EQ(recorded, "Recording stopped: /dev/full: cannot write the recording: No space left on device\n");
+  EXPECT_EQ(fake.swaps, 200);
+}
+
+// The viewer shows the ten-minute suspension as one second, waits in slices short enough for
+// its keys, and Right, Left and Space change its pace.
+TEST_F(ReplayHostTest, TheViewerKeepsThePaceAtItsSpeedAndAnswersAtOnce) {
+  ASSERT_TRUE(Record(path));
+  const double recordedSeconds = fake.time - 1.0;
+  const struct {
+    std::vector<int> keys;  // pressed at the first poll
+    double lowest, highest; // the time the whole run takes to watch, in seconds
+  } rows[] = {
+      {{}, 200 / 60.0 + 1 - 0.2, 200 / 60.0 + 1 + 0.2},
+      {{glfw2::KEY_RIGHT, glfw2::KEY_RIGHT}, (200 / 60.0 + 1) / 4 - 0.1, (200 / 60.0 + 1) / 4 + 0.1},
+      {{glfw2::KEY_LEFT}, 2 * (200 / 60.0 + 1) - 0.3, 2 * (200 / 60.0 + 1) + 0.3},
+  };
+  ASSERT_GT(recordedSeconds, 600);
+  for (const auto& row : rows) {
+    fake.time = 0;
+    fake.swaps = 0;
+    fake.closeAfterSwaps = -1;
+    bool pressed = false;
+    double longest = 0, last = 0;
+    fake.onEvents = [&] {
+      longest = std::max(longest, fake.time - last);
+      last = fake.time;
+      if (pressed) return;
+      for (int key : row.keys) fake.keyFun(key, glfw2::kPress);
+      pressed = true;
+    };
+    auto watched = Replay(true);
+    EXPECT_EQ(watched.first, 0) << watched.second;
+    EXPECT_GE(fake.time, row.lowest);
+    EXPECT_LE(fake.time, row.highest);
+    EXPECT_LE(longest, 0.051);
+  }
+  // Paused, it polls every 50 ms until Escape, which ends it at the next poll.
+  fake.time = 0;
+  int polls = 0;
+  double escaped = 0;
+  fake.onEvents = [&] {
+    if (++polls == 3) fake.keyFun(glfw2::KEY_SPACE, glfw2::kPress);
+    if (polls == 100) fake.keyFun(glfw2::KEY_ESC, glfw2::kPress), escaped = fake.time;
+  };
+  auto stopped = Replay(true);
+  EXPECT_EQ(stopped.first, 0);
+  EXPECT_NEAR(fake.time, escaped, 0.051);
+  EXPECT_NE(fake.title.find(" - paused"), std::string::npos) << fake.title;
+}
+
+// The debugger's stop after a run-time error reads standard input; a replay never waits there.
+TEST_F(ReplayFileTest, ARunThatEndedInARunTimeErrorReplaysToTheSameError) {
+  auto recorded = kxtest::RunProcess({KX_HOST_ERROR_RUN, "record", path}, "", true);
+  ASSERT_NE(recorded.out.find("Vantor Runtime Error : the probe broke"), std::string::npos);
+  const struct {
+    const char* failAt;
+    int status;
+    std::string line;
+  } rows[] = {
+      {"30", 0, "replay matched: 30 updates, the recorded run-time error (the probe broke)\n"},
+      {"20", 1, "replay diverged at update 20 (a run-time error the recording does not have: the "
+                "probe broke)\n"},
+      {"31", 1, "replay diverged at update 30 (the game asked for a state digest where the "
+                "recording has a run-time error)\n"},
+  };
+  for (const auto& row : rows) {
+    int in[2], out[2];
+    ASSERT_EQ(pipe(in), 0);
+    ASSERT_EQ(pipe(out), 0);
+    int pid = kxtest::Spawn({KX_HOST_ERROR_RUN, "verify", path, row.failAt}, {}, {in[0], out[1], -1});
+    close(in[0]);
+    close(out[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) said.append(buffer, n);
+    int status = -1;
+    waitpid(pid, &status, 0);
+    close(in[1]);
+    close(out[0]);
+    EXPECT_EQ(said, row.line);
+    EXPECT_EQ(WEXITSTATUS(status), row.status) << row.failAt;
+  }
 }
 
 }  // namespace
