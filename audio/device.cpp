@@ -67,8 +67,9 @@ ALuint gxtkChannel::AL_Source() {
 }
 
 // The sound library reports a device still open at exit as an error; the last device opened is
-// closed once the program ends, however it ends.
-static void CloseDeviceAtExit() {
+// closed once the program ends, however it ends. There is only ever one: a new audio device
+// closes the one before (a program that plays several runs in turn starts the game again).
+static void CloseDevice() {
   gxtkAudio* audio = gxtkAudio::audio;
   if (!audio || !audio->device) return;
   alcMakeContextCurrent(nullptr);
@@ -79,8 +80,9 @@ static void CloseDeviceAtExit() {
 }
 
 gxtkAudio::gxtkAudio() {
+  CloseDevice();
   audio = this;
-  static const bool closing = std::atexit(CloseDeviceAtExit) == 0;
+  static const bool closing = std::atexit(CloseDevice) == 0;
   (void)closing;
   device = alcOpenDevice(nullptr);
   if (!device) {

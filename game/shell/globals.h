@@ -40,6 +40,9 @@ float kx_math_Min2(float x, float y);
 // Sets every global above to its initial value and registers the managed ones as roots.
 // Called from kxInit after the runtime modules' globals.
 void kx_Skarblit_Init();
+// The program: reads the command line and plays, records, watches or verifies a run; the
+// result is the exit status.
+int kx_Skarblit_Main(int argc, char** argv);
 // A fingerprint of the game after an update, for checking a replay against its recording.
 unsigned kx_Skarblit_Digest();
 // Told of every finished game as its score is entered: the difficulty (1 Easy, 2 Normal,
