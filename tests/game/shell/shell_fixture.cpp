@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "net/asyncevent.h"
+#include "host/vantorgame.h"
 
 namespace shelltest {
 
@@ -54,12 +54,7 @@ static void InitOnce(TestHost* host) {
   if (!done) {
     // No sound hardware is touched by the audio device the fake derives from.
     setenv("ALSOFT_DRIVERS", "null", 1);
-    kx_app_Init();
-    kx_graphics_Init();
-    kx_audio_Init();
-    kx_input_Init();
-    kx_asyncevent_Init();
-    kx_Skarblit_Init();
+    kxInit();
     done = true;
   }
   kx_app__game = host;
