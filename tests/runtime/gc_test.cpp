@@ -246,4 +246,19 @@ TEST_F(GcTest, AllocationInsideANewExpressionKeepsBothObjectsManaged) {
   // Reclaimed like any other once dropped; TearDown checks that.
 }
 
+// A field its constructor leaves alone reads 0, never what the block's last object held: a
+// replayed run must not depend on which blocks the collector happened to free.
+struct TUnset : TBase {
+  int left;
+  TUnset() {}
+};
+
+TEST_F(GcTest, ARecycledBlockComesBackZeroed) {
+  for (int i = 0; i < 100; ++i) (new TUnset)->left = 77;
+  ForceCycleEnd();
+  ForceCycleEnd();
+  PayForGarbage();
+  for (int i = 0; i < 100; ++i) EXPECT_EQ((new TUnset)->left, 0);
+}
+
 }  // namespace
