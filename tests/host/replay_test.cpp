@@ -294,10 +294,19 @@ TEST_F(ReplayHostTest, ARecordedRunReplaysExactlyAndAStrayingOneIsCaughtWhereItS
 // A recording that cannot be written stops with one line and the game plays on; one that
 // cannot even start leaves the earlier file of that name alone.
 TEST_F(ReplayHostTest, ARecordingThatCannotBeWrittenStopsAndTheGamePlaysOn) {
-  EXPECT_FALSE(Record(dir));
+  KxRecordingGame folder;
+  EXPECT_FALSE(folder.Record(dir, "t", 7));
+  EXPECT_EQ(folder.Error(), "is a folder");
   ASSERT_TRUE(Record("/dev/full"));
   EXPECT_EQ(recorded, "Recording stopped: /dev/full: cannot write the recording: No space left on device\n");
   EXPECT_EQ(fake.swaps, 200);
+
+  struct NoWindow : kxtest::FakeGlfw {
+    int OpenWindow(int, int, int, int, int, int, int, int, int) override { return glfw2::kFalse; }
+  } noWindow;
+  kxtest::WriteFile(path, "an earlier recording");
+  ASSERT_TRUE(Record(path));
+  EXPECT_EQ(kxtest::ReadFile(path), "an earlier recording");
 }
 
 // The viewer shows the ten-minute suspension as one second, waits in slices short enough for
