@@ -116,7 +116,7 @@ String KxReplayHost::LoadState() {
 int KxReplayHost::SaveState(String state) {
   Said(KxReplayEntry(KxReplaySave, {HashOf(state)}), "the state string saved differs");
   state_ = state;
-  return recording == this ? KxVantorGame::SaveState(state) : 0;
+  return 0;
 }
 
 KxGlfwVideoMode* KxReplayHost::GetGlfwDesktopMode() {
@@ -256,6 +256,11 @@ void KxRecordingGame::Write(const KxReplayEntry& entry) {
   std::string fault = checker_.Check(entry);
   if (!fault.empty()) return Stop("the run has " + fault);
   if (!writer_.Put(entry)) Stop(writer_.Error());
+}
+
+int KxRecordingGame::SaveState(String state) {
+  KxReplayHost::SaveState(state);
+  return KxVantorGame::SaveState(state);
 }
 
 const KxReplayEntry& KxRecordingGame::Answer(int, const std::function<KxReplayEntry()>& live) {

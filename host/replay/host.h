@@ -82,6 +82,8 @@ class KxRecordingGame : public KxReplayHost {
   void Finish();
 
   void Run() override;
+  // Stores the state in the player's file too.
+  int SaveState(String state) override;
   void SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
                      int stencil, bool fullscreen) override;
 
