@@ -8,6 +8,7 @@ const KxGlApi& kx_graphics_DriverGl() {
       glBlendFunc,     glScissor,         glClearColor,    glClear,          glDrawArrays,
       glDrawElements,  glReadPixels,      glGenTextures,   glDeleteTextures, glBindTexture,
       glTexParameteri, glTexImage2D,      glTexSubImage2D, glPixelStorei,    glGetError,
+      glFinish,
   };
   return driver;
 }
@@ -33,7 +34,7 @@ const KxGlApi& kx_graphics_NullGl() {
   static const KxGlApi null = {
       Nothing, Nothing, Nothing,      Nothing, Nothing, Nothing, Nothing, Nothing, Nothing,
       Nothing, Nothing, Nothing,      Nothing, Nothing, Nothing, Nothing, Nothing, NameTextures,
-      Nothing, Nothing, Nothing,      Nothing, Nothing, Nothing, Nothing,
+      Nothing, Nothing, Nothing,      Nothing, Nothing, Nothing, Nothing, Nothing,
   };
   return null;
 }

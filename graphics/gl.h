@@ -34,6 +34,7 @@ struct KxGlApi {
                         GLenum format, GLenum type, const void* pixels);
   void (*PixelStorei)(GLenum name, GLint value);
   GLenum (*GetError)();
+  void (*Finish)();
 };
 
 // The table every graphics call goes through.

@@ -1,11 +1,16 @@
 // Files: the program's path scheme, opening files, whole-file readers and the state file.
 // Paths stay relative to the working directory; files are opened by the path's UTF-8 bytes.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "host/data.h"
@@ -16,6 +21,8 @@ namespace {
 const char kStateFile[] = "./.vantorstate";
 // The new state is written here first, so a failed write never touches the stored state.
 const char kStateTemp[] = "./.vantorstate.tmp";
+// Two games in one folder would overwrite each other's saves: the first holds this lock.
+const char kStateLock[] = "./.vantorstate.lock";
 
 // Whether the stream is a file too large for the int length the callers take; such a file is
 // refused before a byte of it is read.
@@ -83,19 +90,55 @@ String KxGame::LoadString(String path) {
 String KxGame::LoadState() { return LoadString(kStateFile); }
 
 // The old state is replaced only once the new one is completely on disk.
+// A failed save is said once, not at every save of a run that keeps failing; a save that
+// works again makes the next failure worth saying.
+static int ReportSave(int result) {
+  static bool reported = false;
+  if (result != 0 && !reported) {
+    std::printf("State not saved: %s\n", std::strerror(errno));
+    std::fflush(stdout);
+  }
+  reported = result != 0;
+  return result;
+}
+
+// The rename is on the disk only once the folder is: without this a power cut right after a
+// save could leave neither the old state nor the new one.
+static void SyncFolder() {
+  int folder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return;
+  fsync(folder);
+  close(folder);
+}
+
 int KxGame::SaveState(String state) {
   // Unit by unit, surrogates included: that is what the text reader decodes.
   std::string bytes = state.ToUtf8Units();
   FILE* stream = fopen(kStateTemp, "wb");
-  if (!stream) return -1;
+  if (!stream) return ReportSave(-1);
   bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
   ok = ok && fflush(stream) == 0 && fsync(fileno(stream)) == 0;
-  ok = fclose(stream) == 0 && ok;
-  if (!ok || rename(kStateTemp, kStateFile) != 0) {
+  int error = errno;
+  if (fclose(stream) != 0 && ok) ok = false, error = errno;
+  if (ok && rename(kStateTemp, kStateFile) != 0) ok = false, error = errno;
+  if (!ok) {
     remove(kStateTemp);
-    return -2;
+    errno = error;
+    return ReportSave(-2);
   }
-  return 0;
+  SyncFolder();
+  return ReportSave(0);
+}
+
+bool kx_files_LockState() {
+  int lock = open(kStateLock, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  // A folder where no lock can be made cannot hold a state either: nothing to protect.
+  if (lock < 0) return true;
+  // Held until the process ends, however it ends; the descriptor is never closed.
+  if (flock(lock, LOCK_EX | LOCK_NB) == 0) return true;
+  bool busy = errno == EWOULDBLOCK;
+  close(lock);
+  return !busy;
 }
 
 String kx_data_FixDataPath(String path) {

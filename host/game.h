@@ -123,3 +123,7 @@ class KxGame {
 
   int forwarding = 0;  // forwarded calls under way (a key released inside an update nests)
 };
+
+// Takes the lock on the working folder's state (a lock file beside it) for the rest of the
+// process; false when another game holds it.
+bool kx_files_LockState();

@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cmath>
@@ -99,6 +100,13 @@ std::vector<float> AxesFrom3(const float* axes, int count, const unsigned char* 
 // 2.7 closed the window only when the callback returned non-zero.
 bool CloseAgreed(WindowCloseFun fun) { return !fun || fun() != 0; }
 
+void ScaledSize(int* width, int* height, float scale, int workWidth, int workHeight) {
+  int factor = scale >= 1 && scale < 64 ? static_cast<int>(scale) : 1;
+  while (factor > 1 && (*width * factor > workWidth || *height * factor > workHeight)) --factor;
+  *width *= factor;
+  *height *= factor;
+}
+
 namespace {
 
 // GLFW 3 key of a 2.7 key number, or -1.
@@ -131,7 +139,9 @@ class Glfw3 : public Api {
   int Init() override {
     // 2.7 reported hats as axes, not as extra buttons.
     glfwInitHint(GLFW_JOYSTICK_HAT_BUTTONS, GLFW_FALSE);
-    return glfwInit() ? kTrue : kFalse;
+    if (!glfwInit()) return kFalse;
+    WatchJoysticks();
+    return kTrue;
   }
 
   void Terminate() override {
@@ -156,9 +166,14 @@ class Glfw3 : public Api {
     // Hints last for one opening, as in 2.7.
     refreshRate_ = 0;
     noResize_ = false;
+    // The desktop matches the window to its menu entry (StartupWMClass) by its class.
+    glfwWindowHintString(GLFW_X11_CLASS_NAME, "Skarblit");
+    glfwWindowHintString(GLFW_X11_INSTANCE_NAME, "skarblit");
     GLFWmonitor* monitor = mode == FULLSCREEN ? glfwGetPrimaryMonitor() : nullptr;
+    if (!monitor) ScaleForScreen(&width, &height);
     window_ = glfwCreateWindow(width, height, title_.c_str(), monitor, nullptr);
     if (!window_) return kFalse;
+    ApplyIcon();
     glfwMakeContextCurrent(window_);
     glfwSetWindowUserPointer(window_, this);
     glfwSetKeyCallback(window_, OnKey3);
@@ -185,6 +200,11 @@ class Glfw3 : public Api {
   void SetWindowTitle(const char* title) override {
     title_ = title ? title : "";
     if (window_) glfwSetWindowTitle(window_, title_.c_str());
+  }
+
+  void SetWindowIcon(const std::vector<Image>& sizes) override {
+    icon_ = sizes;
+    ApplyIcon();
   }
 
   void SetWindowPos(int x, int y) override {
@@ -296,6 +316,15 @@ class Glfw3 : public Api {
     return kTrue;
   }
 
+  std::vector<JoystickEvent> JoystickEvents() override {
+    // GLFW notices a pad pulled out when it next reads it: reading every pad now has the ones
+    // gone so far told by this call, not by the next one after the host has read them.
+    for (int joy = GLFW_JOYSTICK_1; joy <= GLFW_JOYSTICK_LAST; joy++) glfwJoystickPresent(joy);
+    std::vector<JoystickEvent> events;
+    events.swap(joystickEvents_);
+    return events;
+  }
+
   // GLFW reports a malformed mapping as an error but still returns true, and passes over
   // lines that do not start with a GUID, or are too long for it, without a word.
   int UpdateGamepadMapping(const char* line) override {
@@ -347,6 +376,20 @@ class Glfw3 : public Api {
     return VidMode{m.width, m.height, m.redBits, m.blueBits, m.greenBits, m.refreshRate};
   }
 
+  // GLFW's callback tells of pads that come and go, but not of those there when it started
+  // (setting the callback is what opens them): those are told first, in slot order.
+  void WatchJoysticks() {
+    joystickEvents_.clear();
+    glfwSetJoystickCallback(OnJoystick3);
+    for (int joy = GLFW_JOYSTICK_1; joy <= GLFW_JOYSTICK_LAST; joy++) {
+      if (glfwJoystickPresent(joy)) joystickEvents_.push_back({joy, true});
+    }
+  }
+
+  static void OnJoystick3(int joy, int event) {
+    static_cast<Glfw3*>(Real())->joystickEvents_.push_back({joy, event == GLFW_CONNECTED});
+  }
+
   static std::vector<float> JoystickAxes(int joy) {
     int count = 0, hats = 0;
     const float* axes = glfwGetJoystickAxes(joy, &count);
@@ -367,6 +410,25 @@ class Glfw3 : public Api {
     if (window_) {
       glfwSetInputMode(window_, GLFW_CURSOR, cursorVisible_ ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
     }
+  }
+
+  void ApplyIcon() {
+    if (!window_) return;
+    std::vector<GLFWimage> images;
+    for (Image& image : icon_) images.push_back({image.width, image.height, image.pixels.data()});
+    glfwSetWindowIcon(window_, static_cast<int>(images.size()), images.empty() ? nullptr : images.data());
+  }
+
+  // A window on a dense screen (a content scale of 2) is as large to the eye as on an
+  // ordinary one.
+  static void ScaleForScreen(int* width, int* height) {
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    if (!monitor) return;
+    float xscale = 1, yscale = 1;
+    int x, y, workWidth = 0, workHeight = 0;
+    glfwGetMonitorContentScale(monitor, &xscale, &yscale);
+    glfwGetMonitorWorkarea(monitor, &x, &y, &workWidth, &workHeight);
+    ScaledSize(width, height, std::min(xscale, yscale), workWidth, workHeight);
   }
 
   static Glfw3* Of(GLFWwindow* window) {
@@ -402,6 +464,7 @@ class Glfw3 : public Api {
 
   GLFWwindow* window_ = nullptr;
   std::string title_ = "GLFW Window";
+  std::vector<Image> icon_;
   int refreshRate_ = 0;
   bool noResize_ = false;
   bool keyRepeat_ = false;
@@ -411,6 +474,7 @@ class Glfw3 : public Api {
   MouseButtonFun mouseButtonFun_ = nullptr;
   MousePosFun mousePosFun_ = nullptr;
   WindowCloseFun closeFun_ = nullptr;
+  std::vector<JoystickEvent> joystickEvents_;  // since the last JoystickEvents
 };
 
 Api* installed = nullptr;

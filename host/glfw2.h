@@ -90,7 +90,8 @@ constexpr int BUTTONS = 0x00050003;
 
 // Gamepads: a joystick whose layout the library knows (a built-in mapping or one added with
 // UpdateGamepadMapping) also reads as GLFW 3's standard pad, with these buttons and axes. The
-// sticks' vertical axes are down-positive and the triggers rest at -1, as in GLFW 3.
+// sticks' vertical axes are down-positive and the triggers rest at -1, as in GLFW 3; an axis
+// the mapping does not bind reads exactly 0, for good.
 constexpr int GAMEPAD_A = 0;
 constexpr int GAMEPAD_B = 1;
 constexpr int GAMEPAD_X = 2;
@@ -120,6 +121,12 @@ struct GamepadState {
   float axes[GAMEPAD_AXES];
 };
 
+// A joystick plugged into a slot (connected) or pulled out of it.
+struct JoystickEvent {
+  int joy;
+  bool connected;
+};
+
 struct VidMode {
   int Width;
   int Height;
@@ -127,6 +134,13 @@ struct VidMode {
   int BlueBits;
   int GreenBits;
   int RefreshRate = 0;  // Hz; 0 when the library does not know it
+};
+
+// A window icon: width x height pixels, 4 bytes (RGBA) each, rows top down.
+struct Image {
+  int width;
+  int height;
+  std::vector<unsigned char> pixels;
 };
 
 typedef void (*KeyFun)(int key, int action);
@@ -150,6 +164,9 @@ class Api {
   virtual void OpenWindowHint(int target, int hint) = 0;
   virtual void CloseWindow() = 0;
   virtual void SetWindowTitle(const char* title) = 0;
+  // The icon at several sizes, for this window and every one opened later (full screen
+  // included), as the title; none clears it.
+  virtual void SetWindowIcon(const std::vector<Image>& sizes) = 0;
   virtual void SetWindowPos(int x, int y) = 0;
   virtual void GetWindowSize(int* width, int* height) = 0;
   virtual int GetWindowParam(int param) = 0;
@@ -174,6 +191,10 @@ class Api {
   virtual int GetJoystickButtons(int joy, unsigned char* buttons, int count) = 0;
   // kTrue, with the pad's state, when the joystick is present and its layout is known.
   virtual int GetGamepadState(int joy, GamepadState* state) = 0;
+  // The joysticks connected and disconnected since the last call, oldest first: those present
+  // at Init come first, in slot order. A pad pulled out and another plugged into its slot
+  // between two calls are two events, though the slot never looked empty.
+  virtual std::vector<JoystickEvent> JoystickEvents() = 0;
   // Adds one line of the community controller database's format (GUID, name, bindings),
   // replacing any mapping of the same GUID; kFalse when the library refused it. Lines for
   // another platform are passed over as accepted. Only after Init.
@@ -198,6 +219,9 @@ int ActionFrom3(int action, bool keyRepeat);
 std::vector<float> AxesFrom3(const float* axes, int count, const unsigned char* hats, int hatCount);
 // Whether a close request closes the window, given the close callback (none agrees).
 bool CloseAgreed(WindowCloseFun fun);
+// A window's size on a screen of this content scale: the asked size times the scale rounded
+// down to a whole number, less as long as it would not fit the work area (never below 1).
+void ScaledSize(int* width, int* height, float scale, int workWidth, int workHeight);
 
 // The implementation over GLFW 3.
 Api* Real();

@@ -14,6 +14,7 @@
 extern char** environ;
 
 KxGlfwGame* KxGlfwGame::_glfwGame = nullptr;
+void (*kx_host_swapped)() = nullptr;
 
 namespace {
 
@@ -21,21 +22,6 @@ glfw2::Api& Glfw() { return *glfw2::Current(); }
 
 // Most updates run in one rendered frame before the backlog is dropped.
 const int kMaxCatchUp = 4;
-
-// The library's joystick slot behind a port, or -1. Ports follow the order in which the pads
-// were connected, not the library's slots (it reuses the lowest free one): when a pad goes,
-// the later ones move up a port, so the pads still there keep the first ports, which are the
-// ones the input device polls and the game steers with.
-int JoystickSlot(std::vector<int>& slots, int port) {
-  auto gone = [](int slot) { return !Glfw().GetJoystickParam(slot, glfw2::PRESENT); };
-  slots.erase(std::remove_if(slots.begin(), slots.end(), gone), slots.end());
-  for (int slot = glfw2::JOYSTICK_1; slot <= glfw2::JOYSTICK_LAST; slot++) {
-    if (!gone(slot) && std::find(slots.begin(), slots.end(), slot) == slots.end()) {
-      slots.push_back(slot);
-    }
-  }
-  return port >= 0 && port < static_cast<int>(slots.size()) ? slots[port] : -1;
-}
 
 }  // namespace
 
@@ -55,6 +41,7 @@ void KxGlfwGame::Run() {
   while (!Quitting() && Glfw().GetWindowParam(glfw2::OPENED)) {
     RenderGame();
     Glfw().SwapBuffers();
+    if (kx_host_swapped) kx_host_swapped();
     if (nextUpdate != 0.0) {
       double delay = nextUpdate - Glfw().GetTime();
       if (delay > 0) Glfw().Sleep(delay);
@@ -183,23 +170,37 @@ int KxGlfwGame::OnWindowClose() {
   return 0;
 }
 
+// Ports follow the order in which the library told the pads connected, not its slots (it
+// reuses the lowest free one): when a pad goes, the later ones move up a port, so the pads
+// still there keep the first ports, which are the ones the input device polls and the game
+// steers with; and a pad that comes, even into the slot another left a moment ago, takes the
+// port after the last, its triggers not yet seen to move.
+KxGlfwGame::ConnectedPad* KxGlfwGame::PadAt(int port) {
+  for (const glfw2::JoystickEvent& event : Glfw().JoystickEvents()) {
+    auto same = [&](const ConnectedPad& pad) { return pad.slot == event.joy; };
+    pads.erase(std::remove_if(pads.begin(), pads.end(), same), pads.end());
+    if (event.connected) pads.push_back({event.joy, {false, false}});
+  }
+  return port >= 0 && port < static_cast<int>(pads.size()) ? &pads[port] : nullptr;
+}
+
 bool KxGlfwGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
                               Array<bool> buttons) {
-  int slot = JoystickSlot(joySlots, port);
-  if (slot < 0) return false;
+  ConnectedPad* pad = PadAt(port);
+  if (!pad) return false;
   // The input device hands in at least two sticks and 32 buttons; anything shorter is left be.
   if (joyx.Length() < 2 || joyy.Length() < 2 || joyz.Length() < 2 || buttons.Length() < 32) {
     return true;
   }
-  glfw2::GamepadState pad;
-  if (Glfw().GetGamepadState(slot, &pad)) {
-    kx_gamepad_Map(pad, joyx, joyy, joyz, buttons);
+  glfw2::GamepadState mapped;
+  if (Glfw().GetGamepadState(pad->slot, &mapped)) {
+    kx_gamepad_Map(mapped, pad->triggerMoved, joyx, joyy, joyz, buttons);
     return true;
   }
   float axes[6] = {};
-  int axisCount = Glfw().GetJoystickPos(slot, axes, 6);
+  int axisCount = Glfw().GetJoystickPos(pad->slot, axes, 6);
   unsigned char state[32] = {};
-  int count = Glfw().GetJoystickButtons(slot, state, 32);
+  int count = Glfw().GetJoystickButtons(pad->slot, state, 32);
   kx_gamepad_MapRaw(axes, axisCount, state, count, joyx, joyy, joyz, buttons);
   return true;
 }

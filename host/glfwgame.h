@@ -17,6 +17,9 @@ class KxGlfwVideoMode : public Object {
   int blue = 0;
 };
 
+// When set, called right after each frame of the main loop is swapped to the screen.
+extern void (*kx_host_swapped)();
+
 class KxGlfwGame : public KxGame {
  public:
   KxGlfwGame();
@@ -49,6 +52,8 @@ class KxGlfwGame : public KxGame {
                              int depth, int stencil, bool fullscreen);
   virtual KxGlfwVideoMode* GetGlfwDesktopMode();
   virtual Array<KxGlfwVideoMode*> GetGlfwVideoModes();
+  // Gives this window and every later one the game's icon from ./data/icons/.
+  static void LoadWindowIcon();
   // Opens the first window, starts the game and loops until the window is gone.
   virtual void Run();
 
@@ -76,6 +81,16 @@ class KxGlfwGame : public KxGame {
   double updatePeriod = 0.0;
   double nextUpdate = 0.0;
   int swapInterval = -1;
-  // The windowing library's joystick slot behind each port, in the order the pads came.
-  std::vector<int> joySlots;
+  // A pad the windowing library told connected: its slot, and whether each of its triggers
+  // has moved (see kx_gamepad_Map).
+  struct ConnectedPad {
+    int slot;
+    bool triggerMoved[2];
+  };
+  // The pad behind a port once the connections told since the last poll are taken in, or
+  // nullptr.
+  ConnectedPad* PadAt(int port);
+
+  // The pads in the order they came, which is the order of the ports.
+  std::vector<ConnectedPad> pads;
 };

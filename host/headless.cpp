@@ -20,6 +20,7 @@ class HeadlessApi : public Api {
   void OpenWindowHint(int, int) override {}
   void CloseWindow() override { opened = false; }
   void SetWindowTitle(const char*) override {}
+  void SetWindowIcon(const std::vector<Image>&) override {}
   void SetWindowPos(int, int) override {}
   void GetWindowSize(int* w, int* h) override {
     if (w) *w = width;
@@ -43,6 +44,7 @@ class HeadlessApi : public Api {
   int GetJoystickPos(int, float*, int) override { return 0; }
   int GetJoystickButtons(int, unsigned char*, int) override { return 0; }
   int GetGamepadState(int, GamepadState*) override { return kFalse; }
+  std::vector<JoystickEvent> JoystickEvents() override { return {}; }
   int UpdateGamepadMapping(const char*) override { return kTrue; }
   int GetVideoModes(VidMode*, int) override { return 0; }
   void GetDesktopMode(VidMode* mode) override { *mode = VidMode{0, 0, 0, 0, 0, 0}; }

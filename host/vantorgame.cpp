@@ -25,6 +25,7 @@ int KxVantorGame::Main2(KxVantorGame* game, int argc, const char** argv) {
     exit(-1);
   }
   kx_gamepad_AddMappings();
+  KxGlfwGame::LoadWindowIcon();
   KxGame::_game = game;
   KxGlfwGame::_glfwGame = game;
   try {

@@ -1,5 +1,8 @@
 // The desktop host's window: (re)opening it, its size, the display and desktop modes, the
 // swap interval and the mouse cursor.
+#include <stb/stb_image.h>
+
+#include <string>
 #include <vector>
 
 #include "host/glfwgame.h"
@@ -48,6 +51,8 @@ void KxGlfwGame::OpenGlfwWindow(int width, int height, int red, int green, int b
                     fullscreen ? glfw2::FULLSCREEN : glfw2::WINDOW);
   ++glfwGraphicsSeq;
   if (!fullscreen) {
+    // The library may have made it larger for a dense screen.
+    Glfw().GetWindowSize(&width, &height);
     Glfw().SetWindowPos((desktop.Width - width) / 2, (desktop.Height - height) / 2);
     Glfw().SetWindowTitle("Skarblit");
   }
@@ -59,6 +64,21 @@ void KxGlfwGame::OpenGlfwWindow(int width, int height, int red, int green, int b
   Glfw().SetMouseButtonCallback(OnMouseButton);
   Glfw().SetMousePosCallback(OnMousePos);
   Glfw().SetWindowCloseCallback(OnWindowClose);
+}
+
+// The icon's sizes from the data folder, for the task bar, the window switcher and the
+// window's frame; a missing or unreadable size is left out.
+void KxGlfwGame::LoadWindowIcon() {
+  std::vector<glfw2::Image> sizes;
+  for (int side : {16, 32, 48, 64, 128, 256}) {
+    std::string path = "./data/icons/skarblit-" + std::to_string(side) + ".png";
+    int w = 0, h = 0, channels = 0;
+    unsigned char* pixels = stbi_load(path.c_str(), &w, &h, &channels, 4);
+    if (!pixels) continue;
+    sizes.push_back({w, h, std::vector<unsigned char>(pixels, pixels + static_cast<size_t>(w) * h * 4)});
+    stbi_image_free(pixels);
+  }
+  Glfw().SetWindowIcon(sizes);
 }
 
 void KxGlfwGame::SetDeviceWindow(int width, int height, int flags) {

@@ -1,6 +1,6 @@
 // A scripted windowing library for host tests: a settable clock that sleeping advances,
-// window state, held keys, joysticks and gamepads, video modes, and a hook run at every event
-// poll.
+// window state, held keys, joysticks and gamepads with their comings and goings, the gamepad
+// mappings added, video modes, and a hook run at every event poll.
 #pragma once
 #include <functional>
 #include <set>
@@ -30,6 +30,7 @@ class FakeGlfw : public glfw2::Api {
   bool opened = false, active = true, keyRepeat = false, terminated = false;
   int width = 0, height = 0, mode = 0, opens = 0, posX = -1, posY = -1, refreshHint = 0;
   std::string title;
+  size_t iconSizes = 0;
   std::vector<std::string> calls;  // "close", "open", "swapinterval" in call order
   std::function<void()> onEvents;
   std::set<int> keysDown;
@@ -40,6 +41,7 @@ class FakeGlfw : public glfw2::Api {
   glfw2::MousePosFun mousePosFun = nullptr;
   glfw2::WindowCloseFun closeFun = nullptr;
   Joystick joysticks[16];
+  std::vector<std::string> mappings;  // the lines UpdateGamepadMapping was given
   glfw2::VidMode desktop = {1280, 1024, 8, 8, 8};
 
   int Init() override { return glfw2::kTrue; }
@@ -54,6 +56,7 @@ class FakeGlfw : public glfw2::Api {
   }
   void CloseWindow() override { calls.push_back("close"), opened = false; }
   void SetWindowTitle(const char* t) override { title = t; }
+  void SetWindowIcon(const std::vector<glfw2::Image>& sizes) override { iconSizes = sizes.size(); }
   void SetWindowPos(int x, int y) override { posX = x, posY = y; }
   void GetWindowSize(int* w, int* h) override { *w = width, *h = height; }
   int GetWindowParam(int param) override {
@@ -86,7 +89,26 @@ class FakeGlfw : public glfw2::Api {
     *state = joysticks[joy].pad;
     return glfw2::kTrue;
   }
-  int UpdateGamepadMapping(const char*) override { return glfw2::kTrue; }
+  // GLFW tells of every pad plugged in or pulled out; here, of each change of `present` since
+  // the last call, after the swaps made by Replug.
+  std::vector<glfw2::JoystickEvent> JoystickEvents() override {
+    std::vector<glfw2::JoystickEvent> events;
+    events.swap(swaps_);
+    for (int joy = 0; joy < 16; joy++) {
+      if (told_[joy] != joysticks[joy].present) events.push_back({joy, told_[joy] = !told_[joy]});
+    }
+    return events;
+  }
+  // One pad pulled out of the slot and another plugged in before the host looks again.
+  void Replug(int joy) {
+    swaps_.push_back({joy, false});
+    swaps_.push_back({joy, true});
+    joysticks[joy].present = told_[joy] = true;
+  }
+  int UpdateGamepadMapping(const char* line) override {
+    mappings.push_back(line);
+    return glfw2::kTrue;
+  }
   int GetVideoModes(glfw2::VidMode* list, int maxcount) override {
     return Copy(std::vector<glfw2::VidMode>{{800, 600, 8, 8, 8}, {1024, 768, 8, 8, 8}}, list,
                 maxcount);
@@ -96,6 +118,8 @@ class FakeGlfw : public glfw2::Api {
   void Sleep(double seconds) override { sleeps++, time += seconds; }
 
  private:
+  bool told_[16] = {};  // present, as far as JoystickEvents has told
+  std::vector<glfw2::JoystickEvent> swaps_;
   void Events() {
     if (onEvents) onEvents();
   }

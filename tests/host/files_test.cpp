@@ -100,8 +100,9 @@ TEST_F(FilesTest, StateRoundTripsAndAFailedSaveKeepsThePreviousState) {
   EXPECT_EQ(ReadFile(".vantorstate"), "");
 
   ASSERT_EQ(host.SaveState("old"), 0);
-  // The disk fills up while writing.
+  // The disk fills up while writing: said once, however many saves fail in a row.
   ASSERT_EQ(symlink("/dev/full", ".vantorstate.tmp"), 0);
+  testing::internal::CaptureStdout();
   EXPECT_EQ(host.SaveState("new"), -2);
   EXPECT_EQ(host.LoadState(), String("old"));
   EXPECT_FALSE(Exists(".vantorstate.tmp"));
@@ -109,6 +110,20 @@ TEST_F(FilesTest, StateRoundTripsAndAFailedSaveKeepsThePreviousState) {
   ASSERT_EQ(mkdir(".vantorstate.tmp", 0755), 0);
   EXPECT_EQ(host.SaveState("new"), -1);
   EXPECT_EQ(host.LoadState(), String("old"));
+  // Once a save works again, the next failure is news.
+  ASSERT_EQ(rmdir(".vantorstate.tmp"), 0);
+  EXPECT_EQ(host.SaveState("new"), 0);
+  ASSERT_EQ(mkdir(".vantorstate.tmp", 0755), 0);
+  EXPECT_EQ(host.SaveState("newer"), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "State not saved: No space left on device\nState not saved: Is a directory\n");
+}
+
+// One game per folder: the lock is held by its first taker for as long as that lives.
+TEST_F(FilesTest, TheStateLockKeepsASecondGameOut) {
+  EXPECT_TRUE(kx_files_LockState());
+  EXPECT_FALSE(kx_files_LockState());
+  EXPECT_TRUE(Exists(".vantorstate.lock"));
 }
 
 }  // namespace

@@ -1,18 +1,23 @@
 // The host's loop and events on a scripted windowing library: catch-up and pacing, the
 // guarded delegate calls with their collector steps, suspension, key/mouse/close translation,
-// joysticks in the game's layout and their ports, and window re-opening; and the windowing
-// layer's own translations from GLFW 3.
+// joysticks in the game's layout and their ports, the gamepad mapping file, and window
+// re-opening; and the windowing layer's own translations from GLFW 3.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include <GLFW/glfw3.h>
 
+#include "host/gamepad.h"
 #include "host/host.h"
 #include "tests/host/fake_glfw.h"
+#include "tests/support/process.h"
 
 namespace {
 
@@ -284,7 +289,9 @@ TEST_F(HostTest, WindowOpensCentredWithTitleAndReopeningReleasesHeldKeys) {
 }
 
 // Pads whose layout the library knows read through its mapping, whatever their raw buttons
-// and hats; other joysticks are rearranged by their button and axis counts.
+// and hats; other joysticks are rearranged by their button and axis counts. Each pad is a new
+// one in the port of the one before, unless it is the same again, and holds none of the
+// buttons its predecessor held there.
 TEST_F(HostTest, JoysticksReadInTheGameLayout) {
   using namespace glfw2;
   struct Pad {
@@ -296,30 +303,36 @@ TEST_F(HostTest, JoysticksReadInTheGameLayout) {
     std::vector<float> padAxes;
     std::vector<int> pressed;  // the game's
     std::vector<float> sticks;
+    bool again = false;  // the pad of the row before, still connected
   };
   const float a = .1f, b = .2f, c = .3f, d = .4f, e = .5f;
+  const std::vector<float> still(6);
   const Pad pads[] = {
-      {"10 buttons", 10, {a, b, c, d, e, .6f, .7f}, {0, 9}, {}, {}, {0, 9}, {a, b, c, d, e, .6f}},
       // The last four physical buttons move to 8..11, physical 8 and 9 to 12 and 13, and the
       // right stick comes from axes four and three.
       {"14 buttons", 14, {a, b, c, d, e}, {7, 8, 9, 10, 13}, {}, {}, {7, 8, 11, 12, 13},
        {a, b, c, e, -d, 0}},
-      {"16 buttons", 16, {0, 0}, {9, 10, 13}, {}, {}, {9, 13, 14}, std::vector<float>(6)},
+      {"16 buttons", 16, {0, 0}, {9, 10, 13}, {}, {}, {9, 13, 14}, still},
       {"18 buttons", 18, {a, b, c, d}, {17, 13}, {}, {}, {11, 17}, {a, b, c, d, -c, 0}},
+      {"10 buttons", 10, {a, b, c, d, e, .6f, .7f}, {0, 9}, {}, {}, {0, 9}, {a, b, c, d, e, .6f}},
       // Its d-pad is a hat, its guide button the ninth: raw, the d-pad would do nothing and
       // guide would steer left. Sticks up-positive, triggers from 0 at rest.
       {"Xbox-style", 11, {0, 0, -1, 0, 0, -1, 0, 1}, {7, 8}, {GAMEPAD_DPAD_UP, GAMEPAD_GUIDE,
        GAMEPAD_START}, {e, -1, 0, .25f, -1, 1}, {7, 9, 14}, {e, 1, 0, 0, -.25f, 1}},
+      // Triggers that have moved are bound: at 0 they are half pressed.
+      {"Xbox-style, triggers half-way", 11, {}, {}, {}, still, {}, {0, 0, e, 0, 0, e}, true},
+      // Its mapping binds no triggers, which GLFW reads as 0 for good: they are never pressed.
+      {"SNES-style", 12, {}, {}, {GAMEPAD_B}, still, {1}, still},
       // Its triggers are buttons six and seven as well: raw, half a trigger would pause.
       {"PlayStation-style", 13, {0, 0, 0, -1, 0, 0}, {0, 6, 9}, {GAMEPAD_A, GAMEPAD_START,
-       GAMEPAD_DPAD_LEFT, GAMEPAD_LEFT_THUMB}, {0, 0, -1, 0, 0, -1}, {0, 7, 8, 12},
-       {0, 0, e, -1, 0, 0}},
+       GAMEPAD_DPAD_LEFT, GAMEPAD_LEFT_THUMB}, {0, 0, -1, 0, e, -1}, {0, 7, 8, 12},
+       {0, 0, .75f, -1, 0, 0}},
   };
   Array<float> x{2}, y{2}, z{2};
   Array<bool> buttons{32};
   for (const Pad& pad : pads) {
     FakeGlfw::Joystick& j = fake.joysticks[0];
-    j.present = true;
+    if (!pad.again) fake.Replug(0);
     j.axes = pad.axes;
     j.buttons.assign(pad.buttons, kRelease);
     for (int i : pad.down) j.buttons[i] = kPress;
@@ -339,24 +352,57 @@ TEST_F(HostTest, JoysticksReadInTheGameLayout) {
   EXPECT_TRUE(buttons[12]);
 }
 
-// GLFW gives a new pad the lowest free slot; ports go by the order the pads came in, so when
-// one goes the others move up and the first port, which steers, always has a pad.
+// GLFW gives a new pad the lowest free slot and tells when pads come and go; ports go by the
+// order it told, so when one goes the others move up and the first port, which steers, always
+// has a pad, and a pad plugged into the slot another has just left comes last.
 TEST_F(HostTest, PortsFollowTheOrderThePadsWereConnectedIn) {
   const struct {
     int slot;
-    bool present;
+    std::string change;  // "in", "out", or "swap": out, and another pad in, between two polls
     std::vector<int> ports;  // the slot behind each port
-  } steps[] = {{5, true, {5}}, {0, true, {5, 0}}, {5, false, {0}}, {5, true, {0, 5}},
-               {3, true, {0, 5, 3}}, {0, false, {5, 3}}};
+  } steps[] = {{5, "in", {5}}, {0, "in", {5, 0}}, {5, "out", {0}}, {5, "in", {0, 5}},
+               {3, "in", {0, 5, 3}}, {0, "swap", {5, 3, 0}}, {0, "out", {5, 3}}};
   Array<float> x{2}, y{2}, z{2};
   Array<bool> buttons{32};
   for (const auto& step : steps) {
-    fake.joysticks[step.slot].present = step.present;
+    fake.joysticks[step.slot].present = step.change != "out";
+    if (step.change == "swap") fake.Replug(step.slot);
     fake.joysticks[step.slot].axes = {static_cast<float>(step.slot)};
     std::vector<int> ports;
     for (int port = 0; host.PollJoystick(port, x, y, z, buttons); port++) ports.push_back(x[0]);
     EXPECT_EQ(ports, step.ports) << "slot " << step.slot;
   }
+}
+
+// The mapping file may start with a byte-order mark, as some editors save it; one that is
+// there but cannot be read is reported as refused lines are, and none is nothing to report.
+TEST_F(HostTest, TheMappingFileIsReadPastAByteOrderMarkAndOneThatCannotBeIsReported) {
+  const std::string pad = "03000000ffff00001234000001000000,Test pad,a:b0,";
+  const std::string refused = "Gamepad mapping refused: gamecontrollerdb.txt cannot be read: ";
+  const struct {
+    std::string file;  // its text, or "(none)", "(folder)" or "(loop)", a link to itself
+    std::vector<std::string> added;
+    std::string said;
+  } rows[] = {{"(none)", {}, ""},
+              {"\xEF\xBB\xBF" + pad + "\r\n# more to come\n", {pad}, ""},
+              {"(folder)", {}, refused + "Is a directory\n"},
+              {"(loop)", {}, refused + "Too many levels of symbolic links\n"}};
+  char home[4096];
+  ASSERT_NE(getcwd(home, sizeof home), nullptr);
+  unsetenv("SDL_GAMECONTROLLERCONFIG");
+  const char name[] = "gamecontrollerdb.txt";
+  for (const auto& row : rows) {
+    ASSERT_EQ(chdir(kxtest::MakeTempDir("kxpadmaps").c_str()), 0);
+    EXPECT_TRUE(row.file == "(folder)" ? mkdir(name, 0700) == 0
+                : row.file == "(loop)" ? symlink(name, name) == 0
+                                       : row.file == "(none)" || kxtest::WriteFile(name, row.file));
+    fake.mappings.clear();
+    testing::internal::CaptureStdout();
+    kx_gamepad_AddMappings();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), row.said) << row.file;
+    EXPECT_EQ(fake.mappings, row.added) << row.file;
+  }
+  ASSERT_EQ(chdir(home), 0);
 }
 
 // The windowing layer's own translations from GLFW 3 to the older library's conventions.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/glfw2.h"
 #include "tests/support/process.h"
 #include "tests/support/xvfb.h"
 
@@ -90,6 +91,22 @@ TEST(HostWindow, TakesPadMappingsAndKeysSuspendsAndClosesOnRequest) {
   EXPECT_EQ(probe.Wait(10), 0) << ReadFile(out);
   EXPECT_TRUE(saw("key 1 432"));
   XCloseDisplay(display);
+}
+
+// 640x480 on screens of content scale 1, 1.5 and 2, and on screens too small for the full factor.
+TEST(HostWindow, AWindowIsScaledByTheScreensWholeContentScaleWithinItsWorkArea) {
+  const struct {
+    float scale;
+    int workWidth, workHeight, width, height;
+  } rows[] = {{1, 1920, 1080, 640, 480},    {1.5f, 2880, 1620, 640, 480},
+              {2, 3840, 2160, 1280, 960},   {2, 1366, 740, 640, 480},
+              {3, 2560, 1400, 1280, 960},   {0.5f, 1280, 720, 640, 480}};
+  for (const auto& row : rows) {
+    int width = 640, height = 480;
+    glfw2::ScaledSize(&width, &height, row.scale, row.workWidth, row.workHeight);
+    EXPECT_EQ(std::vector<int>({width, height}), std::vector<int>({row.width, row.height}))
+        << row.scale << " on " << row.workWidth << "x" << row.workHeight;
+  }
 }
 
 TEST(HostWindow, NoDisplayMeansTheWindowingLibraryCannotStart) {
