@@ -25,8 +25,9 @@ install(CODE "
 
 install(FILES ${kx_dist}/${kx_app_id}.desktop DESTINATION share/applications)
 install(FILES ${kx_dist}/${kx_app_id}.metainfo.xml DESTINATION share/metainfo)
-# The icons are the data generator's: build/tools/kx_datagen --icons dist/icons remakes them.
-file(GLOB kx_icons CONFIGURE_DEPENDS ${kx_dist}/icons/skarblit-*.png)
+# The icons are the data generator's: build/tools/kx_datagen --icons data/icons remakes them.
+# The game sets them on its windows from the data folder; the desktop finds them in the theme.
+file(GLOB kx_icons CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/icons/skarblit-*.png)
 foreach(icon ${kx_icons})
   string(REGEX REPLACE ".*-([0-9]+)\\.png$" "\\1" size ${icon})
   install(FILES ${icon} DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME skarblit.png)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Times the game's start: from launching build/skarblit to the first frame of the main menu,
-# that is the first frame drawn from the menu's update once loading has ended (the menu then
-# slides in over 32 updates). Each run starts the game afresh on a private Xvfb display, in a
-# folder of its own that links ./data (no saved state), with nothing skipped: the game only
+# Times the game's start: from launching build/skarblit to the first frame of the main menu on
+# the screen, that is the first frame drawn from the menu's update once loading has ended (the
+# menu then slides in over 32 updates), taken after its swap and a glFinish, so the driver's
+# work on it is inside the figure. Each run starts the game afresh on a private Xvfb display, in
+# a folder of its own that links ./data (no saved state), with nothing skipped: the game only
 # logs the moment (SKARBLIT_LOG_MENU_SHOWN) and is stopped after it. Prints each run and the
 # median as time_to_menu_ms.
 #
@@ -28,7 +29,7 @@ pids+=($!)
 read -r -t 15 number <"$work/display"
 export DISPLAY=:$number
 
-# One fresh start; sets `took` to the microseconds from launch to the first menu frame.
+# One fresh start; sets `took` to the microseconds from launch to the first menu frame shown.
 one_run() {
   local dir=$work/run$1 line shown=
   mkdir "$dir"
@@ -44,14 +45,14 @@ one_run() {
   local game=$!
   pids+=($game)
   while read -r -t 60 line; do
-    if [[ $line == menu_shown_unix_us=* ]]; then
+    if [[ $line == menu_swapped_unix_us=* ]]; then
       shown=${line#*=}
       break
     fi
   done <"$dir/out"
   kill "$game"
   wait "$game" || true
-  [ -n "$shown" ] || { echo "run $1: the menu was never shown" >&2; return 1; }
+  [ -n "$shown" ] || { echo "run $1: the game never logged menu_swapped_unix_us" >&2; return 1; }
   took=$((shown - start))
 }
 

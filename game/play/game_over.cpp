@@ -13,15 +13,9 @@ String c_MyApp::p_Nth(int n) {
   return kWords[n - 1];
 }
 
+// The banner announces the place the table will give the score, and none when it gives none.
 String c_MyApp::p_MyNth() {
-  int base = 10 * (arena::Difficulty(m_difficulty) - 1);
-  m_myPlace = 0;
-  for (int r = 0; r < 10; ++r) {
-    if (m_score >= m_highScores[base + r]) {
-      m_myPlace = r + 1;
-      break;
-    }
-  }
+  m_myPlace = p_TablePlace();
   if (m_myPlace == 1) return String("1st!");
   return p_Nth(m_myPlace);
 }

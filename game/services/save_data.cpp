@@ -2,6 +2,7 @@
 // "|" and every block closed by its own checksum, so damage costs only the damaged block.
 #include "app/app.h"
 #include "game/shell/globals.h"
+#include "game/play/arena.h"
 #include "game/shell/myapp.h"
 
 // Checksums wrap like 32-bit two's-complement integers.
@@ -135,20 +136,25 @@ void c_MyApp::p_Load() {
   }
 }
 
+// A score takes the place of the first entry it beats; a tie goes below the entry it ties.
+int c_MyApp::p_TablePlace() {
+  int base = 10 * (arena::Difficulty(m_difficulty) - 1);
+  for (int r = 0; r < 10; ++r) {
+    if (m_highScores[base + r] < m_score) return r + 1;
+  }
+  return 0;
+}
+
 void c_MyApp::p_LoadMenu() {
   // A difficulty other than 2 or 3 plays as Easy, so it records as Easy too rather than
   // writing outside the tables.
-  int d = (m_difficulty == 2 || m_difficulty == 3) ? m_difficulty : 1;
+  int d = arena::Difficulty(m_difficulty);
   int base = 10 * (d - 1);
   int s = m_score;
-  int place = 0;
-  for (int r = 0; r < 10; ++r) {
-    if (m_highScores[base + r] < s) {
-      for (int j = 9; j > r; --j) m_highScores[base + j] = m_highScores[base + j - 1];
-      m_highScores[base + r] = s;
-      place = r + 1;
-      break;
-    }
+  int place = p_TablePlace();
+  if (place > 0) {
+    for (int j = 9; j > place - 1; --j) m_highScores[base + j] = m_highScores[base + j - 1];
+    m_highScores[base + place - 1] = s;
   }
   if (kx_Skarblit_finished) kx_Skarblit_finished(d, s, place);
   for (int j = 9; j > 0; --j) m_highScores[30 + base + j] = m_highScores[30 + base + j - 1];

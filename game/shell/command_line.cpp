@@ -7,31 +7,31 @@ namespace {
 
 const char kProgram[] = "skarblit";
 
-void ShowHelp(CommandLine& line, const char*);
+const char* ShowHelp(CommandLine& line, const char*);
 
-void ShowVersion(CommandLine& line, const char*) {
+const char* ShowVersion(CommandLine& line, const char*) {
   line.status = 0;
   line.text = std::string(kProgram) + " " + KX_VERSION + "\n";
+  return nullptr;
 }
 
 // A run is recorded, watched or verified, one at a time.
-void ReplayFile(CommandLine& line, std::string CommandLine::*file, const char* value) {
-  if (!line.record.empty() || !line.replay.empty() || !line.verify.empty()) {
-    line.status = 2;
-    line.text = std::string(kProgram) + ": --record, --replay and --verify go one at a time\n";
-  }
+const char* ReplayFile(CommandLine& line, std::string CommandLine::*file, const char* value) {
+  if (!line.record.empty() || !line.replay.empty() || !line.verify.empty())
+    return "--record, --replay and --verify go one at a time";
   line.*file = value;
+  return nullptr;
 }
 
 const CommandOption kOptions[] = {
     {"--help", nullptr, "show this help and exit", ShowHelp},
     {"--version", nullptr, "show the version and exit", ShowVersion},
     {"--record", "FILE", "play, and record the run into FILE",
-     [](CommandLine& line, const char* v) { ReplayFile(line, &CommandLine::record, v); }},
+     [](CommandLine& line, const char* v) { return ReplayFile(line, &CommandLine::record, v); }},
     {"--replay", "FILE", "watch a recorded run (Escape stops)",
-     [](CommandLine& line, const char* v) { ReplayFile(line, &CommandLine::replay, v); }},
+     [](CommandLine& line, const char* v) { return ReplayFile(line, &CommandLine::replay, v); }},
     {"--verify", "FILE", "replay a run without a window; 0 when it matches",
-     [](CommandLine& line, const char* v) { ReplayFile(line, &CommandLine::verify, v); }},
+     [](CommandLine& line, const char* v) { return ReplayFile(line, &CommandLine::verify, v); }},
 };
 const int kOptionCount = sizeof kOptions / sizeof kOptions[0];
 
@@ -46,7 +46,7 @@ std::string Usage(const CommandOption* options, int count) {
   return usage;
 }
 
-void ShowHelp(CommandLine& line, const char*) {
+const char* ShowHelp(CommandLine& line, const char*) {
   line.status = 0;
   line.text = Usage(kOptions, kOptionCount) +
               "\nSkarblit, an arcade game: fly close to the zap posts, and their lightning\n"
@@ -59,6 +59,7 @@ void ShowHelp(CommandLine& line, const char*) {
   line.text +=
       "\nThe game reads ./data/ and keeps its settings and scores in ./.vantorstate, in the folder"
       "\nit starts in; the installed launcher starts it in ~/.local/share/skarblit/.\n";
+  return nullptr;
 }
 
 CommandLine Mistake(const std::string& what, const CommandOption* options, int count) {
@@ -66,6 +67,19 @@ CommandLine Mistake(const std::string& what, const CommandOption* options, int c
   line.status = 2;
   line.text = std::string(kProgram) + ": " + what + ". " + Usage(options, count) + "\n";
   return line;
+}
+
+// The value of "--name VALUE" from the arguments after it: the next one, or the one after a
+// "--" there (which ends the options); null when there is none. One that starts with "-" is not
+// taken, so a forgotten value cannot swallow the option after it; "--name=-x" and
+// "--name -- -x" name such a file.
+const char* NextValue(int argc, const char* const* argv, int& i, bool& ended) {
+  if (i + 1 < argc && !strcmp(argv[i + 1], "--")) {
+    ended = true;
+    i++;
+    return i + 1 < argc ? argv[++i] : nullptr;
+  }
+  return i + 1 < argc && argv[i + 1][0] != '-' ? argv[++i] : nullptr;
 }
 
 }  // namespace
@@ -77,8 +91,14 @@ CommandLine kx_cmdline_Parse(int argc, const char* const* argv) {
 CommandLine kx_cmdline_Parse2(int argc, const char* const* argv, const CommandOption* options,
                               int count) {
   CommandLine line;
+  bool ended = false;  // by "--": no argument after it is an option
   for (int i = 1; i < argc && line.status < 0; i++) {
-    if (argv[i][0] != '-') continue;
+    if (!ended && !strcmp(argv[i], "--")) {
+      ended = true;
+      continue;
+    }
+    if (ended || argv[i][0] != '-')
+      return Mistake("stray argument '" + std::string(argv[i]) + "'", options, count);
     // "--name=value" is the same as "--name value".
     const char* equals = strchr(argv[i], '=');
     std::string name(argv[i], equals ? equals - argv[i] : strlen(argv[i]));
@@ -86,13 +106,16 @@ CommandLine kx_cmdline_Parse2(int argc, const char* const* argv, const CommandOp
     for (int k = 0; k < count && !option; k++)
       if (name == options[k].name) option = &options[k];
     if (!option) return Mistake("unknown option '" + name + "'", options, count);
-    const char* value = equals ? equals + 1 : nullptr;
-    if (option->value && !value) value = i + 1 < argc ? argv[++i] : nullptr;
-    if (option->value && !value)
-      return Mistake("option '" + name + "' needs a " + option->value, options, count);
-    if (!option->value && value)
+    if (!option->value && equals)
       return Mistake("option '" + name + "' takes no value", options, count);
-    option->apply(line, value);
+    const char* value = equals ? equals + 1 : nullptr;
+    if (option->value && !equals) value = NextValue(argc, argv, i, ended);
+    if (option->value && (!value || !*value)) {
+      std::string refused = !value && i + 1 < argc ? ", not '" + std::string(argv[i + 1]) + "'"
+                                                   : "";
+      return Mistake("option '" + name + "' needs a " + option->value + refused, options, count);
+    }
+    if (const char* mistake = option->apply(line, value)) return Mistake(mistake, options, count);
   }
   return line;
 }

@@ -16,11 +16,13 @@ struct CommandOption {
   const char* name;   // "--version"
   const char* value;  // the value's name in the help ("FILE"), or null for a switch
   const char* help;   // one line for --help
-  void (*apply)(CommandLine& line, const char* value);
+  // Null when applied, or the mistake to report.
+  const char* (*apply)(CommandLine& line, const char* value);
 };
 
-// Reads the arguments after the program's name against the game's options. Arguments that do
-// not start with "-" are left alone.
+// Reads the arguments after the program's name against the game's options. Every argument
+// is an option or an option's value; "--" ends the options, and only a value still owed may
+// follow it.
 CommandLine kx_cmdline_Parse(int argc, const char* const* argv);
 // The same against another table of options.
 CommandLine kx_cmdline_Parse2(int argc, const char* const* argv, const CommandOption* options,

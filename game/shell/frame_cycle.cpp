@@ -39,6 +39,7 @@ int c_MyApp::p_OnCreate() {
   for (int i = 0; i < m_highScores.Length(); ++i) m_highScores[i] = 0;
   m_settings[5] = 1;
   p_Load();
+  RestoreChoices();
   for (int i = 0; i < m_channelMap.Length(); ++i) m_channelMap[i] = i;
   return 0;
 }
@@ -161,7 +162,7 @@ int c_MyApp::p_OnUpdate() {
   if (kx_input_KeyHit(kKeyF1)) kx_Skarblit_DebugMode = 1 - kx_Skarblit_DebugMode;
   if (kx_input_KeyHit(kKeyF2)) m_hideHud = 1 - m_hideHud;
   if (kx_input_KeyHit(kKeyF11)) p_FullscreenFlip();
-  if (kx_input_KeyHit(kKeyF4) || kx_input_KeyHit(KxKeyClose)) kxError(String());
+  if (kx_input_KeyHit(kKeyF4) || kx_input_KeyHit(KxKeyClose)) EndGame();
   kx_asyncevent_UpdateAsyncEvents();
   if (kx_Skarblit_HasMusicStream == 1 && m_musicOn == 1) {
     if (m_paused != 0) {
@@ -213,15 +214,31 @@ int c_MyApp::p_OnSuspend() {
   ReleaseScreenButtons();
   ApplySuspendPause();
   kx_app_SetUpdateRate(5);
+  m_settings[kx_Skarblit_FullscreenSlot] = m_fullscreen;
   p_Save();
   return 0;
 }
 
+// The iCade's keyboard went with the focus; the player's choice comes back with it.
 int c_MyApp::p_OnResume() {
   ApplySuspendPause();
   kx_app_SetUpdateRate(60);
   ReleaseScreenButtons();
+  if (m_settings[kx_Skarblit_ICadeSlot] == 1) p_iCade(1);
   return 0;
+}
+
+void c_MyApp::RestoreChoices() {
+  if (m_settings[kx_Skarblit_ICadeSlot] == 1) p_iCade(1);
+  if (m_settings[kx_Skarblit_FullscreenSlot] == 1 && m_fullscreen == 0) p_FullscreenFlip();
+}
+
+void c_MyApp::EndGame() {
+  if (m_settings[kx_Skarblit_FullscreenSlot] != m_fullscreen) {
+    m_settings[kx_Skarblit_FullscreenSlot] = m_fullscreen;
+    p_Save();
+  }
+  kxError(String());
 }
 
 void c_MyApp::p_FullscreenFlip() {

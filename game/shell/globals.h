@@ -37,6 +37,11 @@ float kx_math_Max2(float x, float y);
 int kx_math_Min(int x, int y);
 float kx_math_Min2(float x, float y);
 
+// Settings slots that keep what the player chose: the iCade mode (1 on) and whether the game
+// was full screen when the options box last closed or the game was suspended or ended.
+const int kx_Skarblit_ICadeSlot = 6;
+const int kx_Skarblit_FullscreenSlot = 7;
+
 // Sets every global above to its initial value and registers the managed ones as roots.
 // Called from kxInit after the runtime modules' globals.
 void kx_Skarblit_Init();

@@ -308,7 +308,7 @@ void c_MyApp::p_Menu() {
   f.h = kx_Skarblit_jscrh;
   f.intro = static_cast<float>(m_menuIntro);
   f.panel = m_infoPanelX + 140;
-  if (NoLocks(this) && p_PlayKeyAll(99, 1) != 0) kxError(String());
+  if (NoLocks(this) && p_PlayKeyAll(99, 1) != 0) EndGame();
   DrawTitle(this, f);
   SidePanel(this, f);
   if (m_creditsOpen == 0 && m_optionsOpen == 0) ScoreLists(this, f);

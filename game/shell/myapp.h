@@ -165,6 +165,10 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   int p_OnSuspend() override;
   int p_OnResume() override;
   void p_FullscreenFlip();
+  // Applies the iCade mode and the full screen the player left the game in.
+  void RestoreChoices();
+  // The quiet exit, keeping whether the game was full screen.
+  void EndGame();
   // Frames per second from the clock since lastMs, and its running average (integer maths).
   static void MeasureRate(int& lastMs, int& fps, int& fpsAvg);
   // Mouse and touch positions into virtual units, with the scale of the last render.
@@ -212,6 +216,8 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   void p_Save();
   void p_Load();
   void p_LoadMenu();
+  // The place (1 to 10) the table of the current difficulty gives m_score, 0 for none.
+  int p_TablePlace();
 
   // ---- Asset loading ----
   void p_LoadImg(int slot, String name, int frameWidth, int frameHeight, int frames, int flags);

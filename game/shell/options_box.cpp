@@ -72,6 +72,7 @@ void c_MyApp::p_OptionBox() {
   if (OptionRow(2, 84, y1 + 38, W - 168, 24, actionHeld, false)) {
     kx_Skarblit_iCadeControls = 1 - kx_Skarblit_iCadeControls;
     p_iCade(kx_Skarblit_iCadeControls);
+    m_settings[kx_Skarblit_ICadeSlot] = kx_Skarblit_iCadeControls;
     for (int k = 0; k < 20; ++k) m_screenButtons[k] = 0;
     OptionActed();
   }
@@ -156,6 +157,7 @@ void c_MyApp::CycleSoundMode() {
 void c_MyApp::CloseOptionBox() {
   m_optionsOpen = 0;
   p_PlaySFX(99, 1);
+  m_settings[kx_Skarblit_FullscreenSlot] = m_fullscreen;
   p_Save();
 }
 

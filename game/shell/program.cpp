@@ -123,6 +123,12 @@ int kx_Skarblit_Main(int argc, char** argv) {
   }
   const char** args = const_cast<const char**>(argv);
   kx_replay_digest = kx_Skarblit_Digest;
+  // A replay never touches the state; the game and a recorded game do.
+  bool playing = line.replay.empty() && line.verify.empty();
+  if (playing && !kx_files_LockState()) {
+    std::puts("Skarblit is already running here");
+    return 1;
+  }
   if (!line.record.empty()) return Record(line.record, argc, args);
   if (!line.replay.empty()) return Replay(line.replay, true, argc, args);
   if (!line.verify.empty()) return Replay(line.verify, false, argc, args);

@@ -87,28 +87,38 @@ run() {
   err=$(cat "$tmp/err")
   echo "$status|$out|$err"
 }
-[ "$(run "$launcher" --version)" = "0|skarblit $version|" ] ||
-  fail "--version: $(run "$launcher" --version)"
+# What only prints needs no home.
+[ "$(run env -u HOME "$launcher" --version)" = "0|skarblit $version|" ] ||
+  fail "--version: $(run env -u HOME "$launcher" --version)"
 usage="Usage: skarblit [--help] [--version] [--record FILE] [--replay FILE] [--verify FILE]"
-[[ "$(run "$launcher" --help)" == "0|$usage"*"|" ]] || fail "--help"
-[ "$(run "$launcher" --bogus)" = "2||skarblit: unknown option '--bogus'. $usage" ] ||
-  fail "--bogus: $(run "$launcher" --bogus)"
-# A replay file is named from where the player is, not from the game's folder.
-[ "$(run "$launcher" --verify=run.skr)" = "2||skarblit: $tmp/work/run.skr: cannot be opened" ] ||
-  fail "--verify: $(run "$launcher" --verify=run.skr)"
+[[ "$(run env -u HOME "$launcher" --help)" == "0|$usage"*"|" ]] || fail "--help"
+# A replay file is named from where the player is, not from the game's folder, and the launcher
+# takes a file's name where the game does.
+while IFS='#' read -r args want; do
+  # shellcheck disable=SC2086 # the arguments are words
+  got=$(run "$launcher" $args)
+  [ "$got" = "$want" ] || fail "$args: $got"
+done <<EOF
+--bogus#2||skarblit: unknown option '--bogus'. $usage
+--verify=run.skr#2||skarblit: $tmp/work/run.skr: cannot be opened
+--verify -- -run.skr#2||skarblit: $tmp/work/-run.skr: cannot be opened
+--verify -run.skr#2||skarblit: option '--verify' needs a FILE, not '-run.skr'. $usage
+EOF
 # The player's folder: made with a link to the data, kept when the data is the player's own,
-# the link mended when it dangles; a relative XDG_DATA_HOME is ignored; a linked launcher
-# still finds its files.
+# the link re-pointed when it dangles or points at another installation's data; a relative
+# XDG_DATA_HOME is ignored; a linked launcher still finds its files.
 ln -s "$launcher" "$tmp/linked"
-mkdir -p "$tmp/xdg/skarblit/data" "$tmp/stale/skarblit"
+mkdir -p "$tmp/xdg/skarblit/data" "$tmp/stale/skarblit" "$tmp/other/skarblit"
 ln -s "$tmp/nowhere" "$tmp/stale/skarblit/data"
+ln -s "$tmp/xdg/skarblit/data" "$tmp/other/skarblit/data"
 while read -r xdg command folder want; do
-  run env XDG_DATA_HOME="$xdg" "$command" --version >/dev/null
+  run env XDG_DATA_HOME="$xdg" "$command" --bogus >/dev/null
   got=$(readlink "$folder/data" || echo own)
   [ "$got" = "$want" ] || fail "XDG_DATA_HOME=$xdg: $folder/data is $got, not $want"
 done <<EOF
 $tmp/xdg $launcher $tmp/xdg/skarblit own
 $tmp/stale $tmp/linked $tmp/stale/skarblit $installed_data
+$tmp/other $launcher $tmp/other/skarblit $installed_data
 relative $launcher $tmp/home/.local/share/skarblit $installed_data
 EOF
 rm -rf "$tmp/home/.local"

@@ -1,6 +1,6 @@
 // Generates the game's data folder: every image at its resolutions, the fonts, the sound
 // effects and the tune. Usage: kx_datagen <data folder> [<folder for contact sheets and
-// scene previews>]; kx_datagen --icons <folder> writes the desktop icons instead.
+// scene previews>]. The desktop icons are data too: the game sets them on its windows.
 // The output depends on nothing but this program and the DejaVu fonts, so two runs agree
 // byte for byte.
 #include <sys/stat.h>
@@ -92,18 +92,13 @@ bool WriteImages(const std::string& dir, const std::string& sheetsDir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || (std::string(argv[1]) == "--icons" && argc != 3)) {
-    std::fprintf(stderr, "usage: %s <data folder> [<contact sheet folder>]\n"
-                         "       %s --icons <icon folder>\n", argv[0], argv[0]);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <data folder> [<contact sheet folder>]\n", argv[0]);
     return 2;
-  }
-  if (std::string(argv[1]) == "--icons") {
-    if (MakeDirs(argv[2]) && gen::WriteIcons(argv[2])) return 0;
-    std::fprintf(stderr, "cannot write the icons under %s\n", argv[2]);
-    return 1;
   }
   std::string dir = argv[1], sheetsDir = argc > 2 ? argv[2] : "";
   if (!MakeDirs(dir + "/common") || !MakeDirs(dir + "/fonts") || !MakeDirs(dir + "/sfx") ||
+      !MakeDirs(dir + "/icons") ||
       (!sheetsDir.empty() && !MakeDirs(sheetsDir))) {
     std::fprintf(stderr, "cannot create the folders under %s\n", dir.c_str());
     return 1;
@@ -114,6 +109,10 @@ int main(int argc, char** argv) {
   }
   bool ok = WriteImages(dir, sheetsDir) && (sheetsDir.empty() || gen::WritePreviews(sheetsDir));
   gen::ReleaseFonts();
+  if (ok && !gen::WriteIcons(dir + "/icons")) {
+    std::fprintf(stderr, "cannot write the icons under %s/icons\n", dir.c_str());
+    ok = false;
+  }
   if (ok && !gen::WriteEffects(dir)) {
     std::fprintf(stderr, "cannot write the sound effects\n");
     ok = false;

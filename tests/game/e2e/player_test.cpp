@@ -220,6 +220,15 @@ class Game {
     EXPECT_TRUE(passed && sound_.Heard(from, sound_.Settle())) << what;
     return passed;
   }
+  // What the desktop matches the window to its menu entry by: its class, and an icon.
+  std::string Identity() {
+    return xvfb_.Tool({"/usr/bin/xprop", "-id", window_, "-notype", "WM_CLASS"}).out +
+           xvfb_.Tool({"/usr/bin/xprop", "-id", window_, "-notype", "-len", "8", "_NET_WM_ICON"}).out;
+  }
+  // Another game started in the same folder, where this one holds the state.
+  kxtest::ProcessResult StartSecond() {
+    return kxtest::RunProcess({kBin + "/skarblit"}, "", true, 60, {"DISPLAY="}, dir_);
+  }
   // Asks the window to close, as its close button does, and expects a clean end.
   bool Close() {
     return !window_.empty() &&
@@ -243,12 +252,19 @@ TEST(Player, SeesHearsSwitchesFullScreenClicksAndCloses) {
   Sound& sound = game.Audio();
   ASSERT_TRUE(game.WaitScreen(MenuShown, 60));
   EXPECT_TRUE(sound.Heard(0, sound.Now())) << "the logo sound while loading";
+  kxtest::ProcessResult second = game.StartSecond();
+  EXPECT_EQ(second.out, "Skarblit is already running here\n");
+  EXPECT_EQ(second.status, 1);
 
-  // Full screen at the desktop's size and back to the centred 640x480 window, the menu intact.
+  // Full screen at the desktop's size and back to the centred 640x480 window, the menu intact,
+  // every window with the game's class and icon.
+  const std::string identity = "WM_CLASS = \"skarblit\", \"Skarblit\"\n_NET_WM_ICON = \tIcon (16 x 16):";
+  EXPECT_EQ(game.Identity().substr(0, identity.size()), identity);
   for (std::vector<int> geometry : {std::vector<int>{0, 0, 1280, 1024}, {320, 272, 640, 480}}) {
     ASSERT_TRUE(game.Tap("F11"));
     EXPECT_TRUE(WaitFor([&] { return game.FindWindow() && game.Geometry() == geometry; }, 20))
         << ::testing::PrintToString(game.Geometry());
+    EXPECT_EQ(game.Identity().substr(0, identity.size()), identity);
     ASSERT_TRUE(game.Focus());
   }
   ASSERT_TRUE(game.WaitScreen(MenuShown, 30));

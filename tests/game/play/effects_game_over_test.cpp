@@ -56,6 +56,7 @@ TEST_F(PlayTest, TheHudShowsTheScoreAndTheNextOneToBeatWithItsPlace) {
 TEST_F(PlayTest, TheBannerSaysGameOverAndTheNewPlaceWhereItsBarsStop) {
   UseFont();
   StartGame(2);
+  app->m_score = 50;
   app->m_gameOver = 1;
   for (int i = 0; i < 20; ++i) app->p_GameOver();  // the bars stop at 0.45 of the height
   app->m_drawCount = 0;

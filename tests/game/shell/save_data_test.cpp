@@ -1,4 +1,5 @@
 // The state string: layout, checksums, block-by-block fallback and score recording.
+#include <algorithm>
 #include <string>
 
 #include "tests/game/shell/shell_fixture.h"
@@ -127,6 +128,46 @@ TEST_F(SaveDataTest, RecordingScores) {
   app->p_LoadMenu();
   EXPECT_EQ(std::vector<int>({app->m_highScores[29], app->m_highScores[50], app->m_highScores[51]}),
             std::vector<int>({-300, -400, 400}));
+}
+
+// The banner announces the place the table then gives the score: below an equal entry, and
+// none for a score that beats no entry (0 on an empty table).
+TEST_F(SaveDataTest, TheBannersPlaceIsTheTablesPlace) {
+  const struct {
+    int top0, score, place;
+    const char* banner;
+  } rows[] = {{0, 0, 0, ""}, {0, 10, 1, "1st!"}, {500, 500, 2, "2nd"}, {500, 499, 2, "2nd"},
+              {500, 501, 1, "1st!"}};
+  for (const auto& row : rows) {
+    CreateWith("");
+    app->m_difficulty = 2;
+    app->m_highScores[10] = row.top0;
+    app->m_score = row.score;
+    EXPECT_EQ(app->p_MyNth().ToUtf8(), row.banner) << row.top0 << " " << row.score;
+    EXPECT_EQ(app->m_myPlace, row.place);
+    app->p_LoadMenu();
+    EXPECT_EQ(app->m_highScores[10 + std::max(row.place - 1, 0)], row.place ? row.score : row.top0);
+  }
+}
+
+// Slots 6 and 7 keep the iCade mode and full screen; a state without them starts as before.
+TEST_F(SaveDataTest, TheICadeModeAndFullScreenAreKeptAcrossARestart) {
+  CreateWith(StateOf({{5, 1}, {25, 5}}));
+  EXPECT_EQ(kx_Skarblit_iCadeControls, 0);
+  EXPECT_EQ(glfw.opens, 0) << "no window asked for";
+  CreateWith(StateOf({{5, 1}, {6, 1}, {7, 1}, {25, 5 + 6 + 7}}));
+  EXPECT_EQ(kx_Skarblit_iCadeControls, 1);
+  EXPECT_EQ(app->m_fullscreen, 1);
+  EXPECT_EQ(glfw.mode, glfw2::FULLSCREEN);
+  // A suspension lets the iCade's keyboard go; the resumption brings the mode back.
+  app->p_OnSuspend();
+  app->p_OnResume();
+  EXPECT_EQ(kx_Skarblit_iCadeControls, 1);
+  // Left windowed when the options box closes, the game starts windowed next time.
+  app->p_FullscreenFlip();
+  app->CloseOptionBox();
+  EXPECT_EQ(host->stored.Split(String("|"))[7].ToInt(), 0);
+  EXPECT_EQ(host->stored.Split(String("|"))[6].ToInt(), 1);
 }
 
 }  // namespace
