@@ -1,8 +1,10 @@
 // The windowing library as the host sees it: the operations and conventions of GLFW 2.7 (one
 // window at a time, 2.7 key numbers with the named keys from 257, key repeat as further
-// presses, up-positive vertical joystick axes), provided over GLFW 3. Only host/glfw2.cpp
-// includes GLFW itself. The host reaches the library through glfw2::Current(), so tests can
-// install a scripted stand-in with its own clock, events, joysticks and window state.
+// presses, up-positive vertical joystick axes). The host reaches it through glfw2::Current();
+// each platform implements it in a file of its own under host/platform/: the desktop over
+// GLFW 3 (desktop.cpp, the only file that includes GLFW), the window-less one that verifying
+// runs on (headless.cpp); the tests install a scripted stand-in (tests/host/fake_glfw.h) with
+// its own clock, events, joysticks and window state.
 #pragma once
 #include <vector>
 
@@ -225,7 +227,7 @@ void ScaledSize(int* width, int* height, float scale, int workWidth, int workHei
 
 // The implementation over GLFW 3.
 Api* Real();
-// The library without a display (host/headless.cpp), for verifying recordings.
+// The library without a display (host/platform/headless.cpp), for verifying recordings.
 Api* Headless();
 // The size the headless window reports from now on.
 void SetHeadlessSize(int width, int height);

@@ -1,6 +1,7 @@
-// The windowing library without a display, that verifying a recording runs on: one window that
-// nobody sees, of the size the recording says the game saw, no input, no joysticks, no video
-// modes, and a clock that stands still (a verified run takes every time from the file).
+// The window-less platform, that verifying a recording runs on: one window that nobody sees,
+// of the size the recording says the game saw, and a clock that stands still (a verified run
+// takes every time from the file).
+// Limitations: no input, no joysticks, no video modes, nothing drawn. Depends on nothing.
 #include "host/glfw2.h"
 
 namespace glfw2 {

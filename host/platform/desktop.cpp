@@ -1,6 +1,9 @@
-// GLFW 2.7 behaviour over GLFW 3: key numbers, one reopenable window with remembered title,
-// close requests that only close when the callback agrees, and 2.7's joystick axis signs;
-// besides, GLFW 3's gamepads and their mappings.
+// The desktop platform: GLFW 2.7 behaviour over GLFW 3.3 (X11 or Wayland, OpenGL with the
+// fixed-function pipeline): key numbers, one reopenable window with remembered title, class and
+// icon, close requests that only close when the callback agrees, 2.7's joystick axis signs and
+// pads in connection order; besides, GLFW 3's gamepads and their mappings.
+// Limitations: one window, on the primary monitor; GLFW 3.3 cannot say whether a gamepad
+// mapping binds an axis. Depends on libglfw3 (Debian's libglfw3-dev) and libdl.
 #include "host/glfw2.h"
 
 #include <GLFW/glfw3.h>
