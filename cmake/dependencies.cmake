@@ -1,4 +1,9 @@
-# Imported targets for the system libraries, so each module names only what it uses.
+# Imported targets for the system libraries, so each module names only what it uses. The web
+# build takes them from emscripten and from sources instead (cmake/web.cmake).
+if(EMSCRIPTEN)
+  include(${CMAKE_CURRENT_LIST_DIR}/web.cmake)
+  return()
+endif()
 pkg_check_modules(GLFW3 REQUIRED IMPORTED_TARGET glfw3)
 add_library(kx_deps_glfw INTERFACE)
 target_link_libraries(kx_deps_glfw INTERFACE PkgConfig::GLFW3)

@@ -1,9 +1,8 @@
 // The graphics context and the kx_graphics_ drawing functions.
 #include "graphics/context.h"
 
-#include <cmath>
-
 #include "graphics/convert.h"
+#include "runtime/kxmath.h"
 
 gxtkGraphics* kx_graphics_device = nullptr;
 gxtkGraphics* kx_graphics_renderDevice = nullptr;
@@ -153,8 +152,8 @@ void kx_graphics_Scale(float x, float y) { kx_graphics_Transform(x, 0, 0, y, 0, 
 
 void kx_graphics_Rotate(float degrees) {
   const float a = degrees * 0.017453292f;
-  const float c = static_cast<float>(std::cos(static_cast<double>(a)));
-  const float s = static_cast<float>(std::sin(static_cast<double>(a)));
+  const float c = static_cast<float>(kx_math_Cos(static_cast<double>(a)));
+  const float s = static_cast<float>(kx_math_Sin(static_cast<double>(a)));
   kx_graphics_Transform(c, -s, s, c, 0, 0);
 }
 

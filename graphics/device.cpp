@@ -10,6 +10,7 @@
 #include "graphics/gl.h"
 #include "host/game.h"
 #include "host/glfw2.h"
+#include "runtime/kxmath.h"
 
 namespace {
 
@@ -253,7 +254,8 @@ void gxtkGraphics::DrawOval(float x, float y, float w, float h) {
   KxVertex* v = Begin(segments, segments, nullptr);
   for (int i = 0; i < segments; ++i) {
     const float theta = i * 6.2831855f / segments;
-    Put(v + i, x + xr + std::cos(theta) * xr, y + yr - std::sin(theta) * yr);
+    Put(v + i, x + xr + static_cast<float>(kx_math_Cos(theta)) * xr,
+        y + yr - static_cast<float>(kx_math_Sin(theta)) * yr);
   }
 }
 

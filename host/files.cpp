@@ -15,14 +15,16 @@
 
 #include "host/data.h"
 #include "host/game.h"
+#include "host/platform/platform.h"
 
 namespace {
 
-const char kStateFile[] = "./.vantorstate";
-// The new state is written here first, so a failed write never touches the stored state.
-const char kStateTemp[] = "./.vantorstate.tmp";
-// Two games in one folder would overwrite each other's saves: the first holds this lock.
-const char kStateLock[] = "./.vantorstate.lock";
+// The state file, in the platform's folder for it; the new state is written to ".tmp" first, so
+// a failed write never touches the stored state; two games in one folder would overwrite each
+// other's saves: the first holds ".lock".
+std::string StatePath(const char* suffix = "") {
+  return std::string(kx_platform_StateFolder()) + "/.vantorstate" + suffix;
+}
 
 // Whether the stream is a file too large for the int length the callers take; such a file is
 // refused before a byte of it is read.
@@ -87,7 +89,7 @@ String KxGame::LoadString(String path) {
   return text;
 }
 
-String KxGame::LoadState() { return LoadString(kStateFile); }
+String KxGame::LoadState() { return LoadString(String(StatePath().c_str())); }
 
 // The old state is replaced only once the new one is completely on disk.
 // A failed save is said once, not at every save of a run that keeps failing; a save that
@@ -105,7 +107,7 @@ static int ReportSave(int result) {
 // The rename is on the disk only once the folder is: without this a power cut right after a
 // save could leave neither the old state nor the new one.
 static void SyncFolder() {
-  int folder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int folder = open(kx_platform_StateFolder(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder < 0) return;
   fsync(folder);
   close(folder);
@@ -114,24 +116,26 @@ static void SyncFolder() {
 int KxGame::SaveState(String state) {
   // Unit by unit, surrogates included: that is what the text reader decodes.
   std::string bytes = state.ToUtf8Units();
-  FILE* stream = fopen(kStateTemp, "wb");
+  const std::string file = StatePath(), temp = StatePath(".tmp");
+  FILE* stream = fopen(temp.c_str(), "wb");
   if (!stream) return ReportSave(-1);
   bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
   ok = ok && fflush(stream) == 0 && fsync(fileno(stream)) == 0;
   int error = errno;
   if (fclose(stream) != 0 && ok) ok = false, error = errno;
-  if (ok && rename(kStateTemp, kStateFile) != 0) ok = false, error = errno;
+  if (ok && rename(temp.c_str(), file.c_str()) != 0) ok = false, error = errno;
   if (!ok) {
-    remove(kStateTemp);
+    remove(temp.c_str());
     errno = error;
     return ReportSave(-2);
   }
   SyncFolder();
+  kx_platform_StateStored();
   return ReportSave(0);
 }
 
 bool kx_files_LockState() {
-  int lock = open(kStateLock, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  int lock = open(StatePath(".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   // A folder where no lock can be made cannot hold a state either: nothing to protect.
   if (lock < 0) return true;
   // Held until the process ends, however it ends; the descriptor is never closed.

@@ -2,7 +2,8 @@
 // window at a time, 2.7 key numbers with the named keys from 257, key repeat as further
 // presses, up-positive vertical joystick axes). The host reaches it through glfw2::Current();
 // each platform implements it in a file of its own under host/platform/: the desktop over
-// GLFW 3 (desktop.cpp, the only file that includes GLFW), the window-less one that verifying
+// GLFW 3 (desktop.cpp), the browser over emscripten's GLFW 3 (web.cpp), both on the window they
+// share (glfw3.h, the only header that includes GLFW), and the window-less one that verifying
 // runs on (headless.cpp); the tests install a scripted stand-in (tests/host/fake_glfw.h) with
 // its own clock, events, joysticks and window state.
 #pragma once
@@ -225,7 +226,7 @@ bool CloseAgreed(WindowCloseFun fun);
 // down to a whole number, less as long as it would not fit the work area (never below 1).
 void ScaledSize(int* width, int* height, float scale, int workWidth, int workHeight);
 
-// The implementation over GLFW 3.
+// The build's platform: the desktop's GLFW 3, or the browser's.
 Api* Real();
 // The library without a display (host/platform/headless.cpp), for verifying recordings.
 Api* Headless();

@@ -1,17 +1,12 @@
 // The desktop host's main loop, event translation and joysticks.
 #include "host/glfwgame.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "host/gamepad.h"
-
-extern char** environ;
+#include "host/platform/platform.h"
 
 KxGlfwGame* KxGlfwGame::_glfwGame = nullptr;
 void (*kx_host_swapped)() = nullptr;
@@ -205,16 +200,7 @@ bool KxGlfwGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Ar
   return true;
 }
 
-void KxGlfwGame::OpenUrl(String url) {
-  std::string text = url.ToUtf8();
-  if (text.empty() || text.find('\0') != std::string::npos) return;
-  char program[] = "xdg-open";
-  char* argv[] = {program, &text[0], nullptr};
-  pid_t pid;
-  if (posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) != 0) return;
-  // Reap it whenever it ends, without holding up the game.
-  std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
-}
+void KxGlfwGame::OpenUrl(String url) { kx_platform_OpenUrl(url.ToUtf8()); }
 
 String KxGlfwGame::PathToFilePath(String path) {
   static const char* const kRoots[][2] = {{"vantor://data/", "./data/"},

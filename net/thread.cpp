@@ -1,4 +1,6 @@
-// Detached worker threads over std::thread.
+// Detached worker threads over std::thread. The web build has no threads: there the work runs
+// at once on the calling thread, which nothing in it holds up for long, since every connect
+// fails at once there.
 #include "net/thread.h"
 
 #include <cstdio>
@@ -9,6 +11,11 @@
 void KxThread::Start() {
   if (m_runState.load(std::memory_order_acquire) == 1) return;
   m_runState.store(1, std::memory_order_relaxed);
+#ifdef __EMSCRIPTEN__
+  Run__UNSAFE__();
+  m_runState.store(2, std::memory_order_release);
+  return;
+#endif
   try {
     std::thread([this] {
       Run__UNSAFE__();

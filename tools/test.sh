@@ -39,6 +39,10 @@ trap check_leftovers EXIT
 bash tools/setup.sh build
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+# The web build, played in Debian's Chromium; its recordings are verified by the desktop's.
+bash tools/web.sh
+bash tools/web_test.sh
+
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "game/play/arena.h"
+#include "runtime/kxmath.h"
 
 using namespace arena;
 
@@ -157,8 +158,8 @@ void c_MyApp::p_ThrowParticle2(float x, float y, int kind, int colour, float ang
   p[kKind] = static_cast<float>(kind);
   p[kX] = x;
   p[kY] = y;
-  p[kVX] = speed * static_cast<float>(std::sin(angle * kRad));
-  p[kVY] = -speed * static_cast<float>(std::cos(angle * kRad));
+  p[kVX] = speed * static_cast<float>(kx_math_Sin(angle * kRad));
+  p[kVY] = -speed * static_cast<float>(kx_math_Cos(angle * kRad));
   p[kAngle] = kx_random_Rnd() * 360;
   p[kSpin] = kx_random_Rnd() * 16 - 8;
   p[kLife] = Rnd(0.7f, 1.3f);

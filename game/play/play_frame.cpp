@@ -6,6 +6,7 @@
 #include "audio/audio.h"
 #include "game/play/arena.h"
 #include "game/play/foe_grid.h"
+#include "runtime/kxmath.h"
 
 using namespace arena;
 
@@ -13,8 +14,8 @@ namespace {
 
 const double kRad = 3.14159265358979323846 / 180.0;
 
-float Sin(float degrees) { return static_cast<float>(std::sin(degrees * kRad)); }
-float Cos(float degrees) { return static_cast<float>(std::cos(degrees * kRad)); }
+float Sin(float degrees) { return static_cast<float>(kx_math_Sin(degrees * kRad)); }
+float Cos(float degrees) { return static_cast<float>(kx_math_Cos(degrees * kRad)); }
 
 bool CraftAlive(const c_MyApp* app) { return app->m_arena[kHealth] > 0; }
 
@@ -190,7 +191,8 @@ void DrawSegment(c_MyApp* app, const BoltLook& look, const float* from, const fl
 // The bolt toward the craft (15 segments, joint 8 on the craft, 5 points a foe) and the one
 // away from it (11 segments, 15 points a foe).
 void Lightning(c_MyApp* app, float px, float py, float dx, float dy, float d) {
-  float a = static_cast<float>(std::atan2(-dx, dy) / kRad);
+  // The arc tangent rounded to float first, as the float overload it stands for did.
+  float a = static_cast<float>(static_cast<float>(kx_math_Atan2(-dx, dy)) / kRad);
   float len = d / 9;
   float o1[2] = {Sin(a + 90) * 1.2f, -Cos(a + 90) * 1.2f};
   float o2[2] = {Sin(a + 90) * 0.6f, -Cos(a + 90) * 0.6f};

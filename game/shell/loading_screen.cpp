@@ -1,9 +1,8 @@
 // The loading screen recorded while the asset loader works: two trails of dots chasing round a
 // yellow disc, an orange band and the logo.
-#include <cmath>
-
 #include "game/shell/globals.h"
 #include "game/shell/myapp.h"
+#include "runtime/kxmath.h"
 
 // Eleven dots fading in along the circle of radius r, the brightest at startAngle + 160 degrees.
 static void Trail(c_MyApp* app, float grey, float startAngle, float r) {
@@ -13,8 +12,8 @@ static void Trail(c_MyApp* app, float grey, float startAngle, float r) {
   for (int i = 0; i <= 10; ++i) {
     double t = (startAngle + 16 * i) * kRad;
     app->p_SetCol(grey, grey, grey, i / 10.0f);
-    app->p_Oval(cx + static_cast<float>(std::sin(t)) * 0.25f * r,
-                cy - static_cast<float>(std::cos(t)) * 0.25f * r, 8, 8);
+    app->p_Oval(cx + static_cast<float>(kx_math_Sin(t)) * 0.25f * r,
+                cy - static_cast<float>(kx_math_Cos(t)) * 0.25f * r, 8, 8);
   }
 }
 

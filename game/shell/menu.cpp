@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/play/arena.h"
+#include "runtime/kxmath.h"
 
 using arena::kMenuRepeatCountdown;
 using arena::kMenuRepeatInterval;
@@ -157,8 +158,8 @@ void Segment(c_MyApp* app, MenuFrame& f, int k) {
   float a = 32.0f * k + 48 + app->m_dialAngle;
   float off = std::fabs(a - 45);
   float bulge = off <= 45 ? (45 - off) * 1.5f : 0;
-  float qx = f.gx + static_cast<float>(std::sin(a * kRad)) * (bulge + 116);
-  float qy = f.gy - static_cast<float>(std::cos(a * kRad)) * (bulge + 116);
+  float qx = f.gx + static_cast<float>(kx_math_Sin(a * kRad)) * (bulge + 116);
+  float qy = f.gy - static_cast<float>(kx_math_Cos(a * kRad)) * (bulge + 116);
   if (std::fabs(app->m_dialSpin) > 0.05f) {
     bool selected = k == app->m_diffSel;
     if (selected && app->m_diffSel == 2 && (a < 30 || a > 200)) app->m_dialSpin = 4;

@@ -1,10 +1,10 @@
 // Bitmap text laid out glyph by glyph into the draw-command list, the right-aligned number
 // formatter, and the pointer hit tests of buttons and touch areas.
-#include <cmath>
 #include <cstdio>
 #include <vector>
 
 #include "game/shell/myapp.h"
+#include "runtime/kxmath.h"
 
 static const Char kEscape = 0xAC;  // "¬" followed by a letter inserts a button picture
 
@@ -47,8 +47,8 @@ static bool IsLineBreak(const LeadingSpace& t, int i) {
 void c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY, int slotOffset) {
   const double kRad = 3.14159265358979323846 / 180.0;
   float a = -m_rotation;
-  float ux = static_cast<float>(std::cos(a * kRad));
-  float uy = static_cast<float>(std::sin(a * kRad));
+  float ux = static_cast<float>(kx_math_Cos(a * kRad));
+  float uy = static_cast<float>(kx_math_Sin(a * kRad));
   float cw = static_cast<float>(m_imageInfo[m_font * 3]);
   float ch = static_cast<float>(m_imageInfo[m_font * 3 + 1]);
   const LeadingSpace t{text};
