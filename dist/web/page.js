@@ -86,6 +86,16 @@ function mountState(m) {
   });
 }
 
+// Runs the program's main with these arguments. Its exit() ends the run by throwing, which is
+// how a run ends and no error.
+function start(m, args) {
+  m.callMain(args);
+  if (!m.ended) return;
+  m.ended().catch((error) => {
+    if (!error || error.name !== 'ExitStatus') console.error('Skarblit: ' + error);
+  });
+}
+
 // Instantiates the program; `ended` gets the exit status.
 function load(ended) {
   const canvas = freshCanvas();
@@ -135,7 +145,7 @@ async function play() {
   await firstGesture('Click or press a key to play');
   page.save.disabled = false;
   document.getElementById('canvas').focus();
-  m.callMain(['--record', recordingPath]);
+  start(m, ['--record', recordingPath]);
 }
 
 async function watch(url) {
@@ -143,7 +153,7 @@ async function watch(url) {
   const m = await load((status) => say(status === 0 ? 'The replay ended.' : 'The replay stopped (' + status + ').'));
   m.FS.writeFile('/rec/watch.skr', bytes);
   await firstGesture('Click or press a key to watch the recording');
-  m.callMain(['--replay', '/rec/watch.skr']);
+  start(m, ['--replay', '/rec/watch.skr']);
 }
 
 async function verify(url) {
@@ -153,7 +163,7 @@ async function verify(url) {
     page.startText.textContent = status === 0 ? 'The recording verified.' : 'The recording did not verify.';
   });
   m.FS.writeFile('/rec/verify.skr', bytes);
-  m.callMain(['--verify', '/rec/verify.skr']);
+  start(m, ['--verify', '/rec/verify.skr']);
 }
 
 window.addEventListener('keydown', (event) => {

@@ -29,6 +29,13 @@ EM_ASYNC_JS(void, kx_web_NextFrame, (), {
   Module.kxResumed = performance.now();
 });
 
+// Offers the page a promise of the program's end: once main has waited on the browser, its
+// exit() ends it from a browser callback, by throwing; the promise takes that throw instead of
+// the page's global error handler.
+EM_JS(void, kx_web_OfferEnd, (), {
+  Module['ended'] = function() { return Asyncify.currData ? Asyncify.whenDone() : Promise.resolve(); };
+});
+
 // Tells the page how the sound stands: the audio context's state and the sources playing.
 EM_JS(void, kx_web_OfferAudioState, (), {
   Module['audioState'] = function() {
@@ -107,6 +114,7 @@ class Web : public Glfw3Window {
   int Init() override {
     if (!glfwInit()) return kFalse;
     kx_web_OfferAudioState();
+    kx_web_OfferEnd();
     for (int joy = 0; joy <= JOYSTICK_LAST; joy++) present_[joy] = false;
     return kTrue;
   }

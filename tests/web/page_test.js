@@ -226,6 +226,7 @@ test('a run recorded in the page verifies on the desktop', async () => {
   await page.keyboard.press('F4');
   await page.waitForFunction(() => window.skarblit.exitStatus !== null);
   assert.strictEqual(await page.evaluate(() => document.getElementById('again').hidden), false);
+  assert.deepStrictEqual(page.errors, [], 'the quiet exit is no error');
   const bytes = Buffer.from(await page.evaluate(() => btoa(String.fromCharCode.apply(null, window.skarblit.module.FS.readFile('/rec/run.skr')))), 'base64');
   const file = path.join(userDir, 'page-run.skr');
   fs.writeFileSync(file, bytes);
@@ -245,6 +246,7 @@ for (const name of fs.readdirSync(path.join(root, 'tests', 'replays')).filter((f
     assert.strictEqual(await page.evaluate(() => window.skarblit.exitStatus), 0, answer.join('\n'));
     assert.ok(answer.some((line) => /^replay matched: \d+ updates, the same final state$/.test(line)), answer.join('\n'));
     assert.strictEqual(answer.join('\n') + '\n', desktopRun.stdout);
+    assert.deepStrictEqual(page.errors, []);
     await page.close();
   });
 }
