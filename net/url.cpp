@@ -1,5 +1,5 @@
 // The URL parser. Every separator is looked for only inside the part it can belong to, so a "?"
-// inside the fragment or a ":" in the path is taken as text.
+// inside the fragment, or a ":" or "@" in the path, is taken as text.
 #include "net/url.h"
 
 c_Url* c_Url::m_new(const String& url, const String& defaultScheme, int defaultPort) {
@@ -27,11 +27,17 @@ void c_Url::p_Set2(const String& u) {
 
   int s = 0;
   int i = before_e(u.Find(String("://")));
+  // Behind a "/" it is path text too, as in "host/a://b".
+  if (i != -1 && u.Find(String("/")) < i) i = -1;
   if (i != -1) {
     m_scheme = u.Slice(0, i);
     s = i + 3;
   }
-  int a = before_e(u.Find(String("@"), s));
+  // The credentials end at an "@" before the first "/": one further on is path text, and
+  // taking it would connect to whatever host the path names.
+  int slash = before_e(u.Find(String("/"), s));
+  int a = u.Find(String("@"), s);
+  if (a >= (slash != -1 ? slash : e)) a = -1;
   if (a != -1) {
     int c = u.Find(String(":"), s);
     if (c != -1 && c < a) {
@@ -61,6 +67,5 @@ void c_Url::p_Set2(const String& u) {
 String c_Url::p_FullPath() const {
   String path = m_path;
   if (m_query.Length() > 0) path += String("?") + m_query;
-  if (m_fragment.Length() > 0) path += String("#") + m_fragment;
   return path;
 }

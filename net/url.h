@@ -18,7 +18,8 @@ class c_Url : public Object {
 
   c_Url* m_new(const String& url, const String& defaultScheme, int defaultPort);
   void p_Set2(const String& url);
-  // The path with "?" query and "#" fragment behind it when they are not empty.
+  // What a request line names: the path, with "?" and the query behind it when there is one.
+  // The fragment stays with the client; it is never sent.
   String p_FullPath() const;
   String p_Domain() const { return m_domain; }
   int p_Port() const { return m_port; }

@@ -1,122 +1,109 @@
-// Test helpers for the socket tests (header-only, so the game's tests can use them too): a tiny
-// scripted HTTP server on 127.0.0.1, bounded in connections and time, and a pump that drives the
-// event sources from the test's thread.
+// Helpers for the socket and HTTP tests and the HTTP fuzz target (header-only, so the fuzz build
+// needs no test library): loopback listeners, a pump that drives the event sources from the
+// calling thread, and an HTTP exchange whose server is played on that same thread between
+// updates. Every step waits for what the client has done, never for time: only a hang, caught
+// by the test runner's or the fuzzer's own limit, keeps a wait from ending.
 #pragma once
 #include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <cstring>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "net/asyncevent.h"
+#include "net/http.h"
 
 namespace nettest {
 
-// A TCP socket bound to a free port on 127.0.0.1, listening when backlog > 0; -1 on failure.
+// A TCP socket bound to a free port on 127.0.0.1, listening when backlog > 0. Should that
+// fail, the port is 0, which no connect reaches, and the test fails on it.
 inline int BindLoopback(int backlog, int* port) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t len = sizeof addr;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
-      (backlog > 0 && listen(fd, backlog) != 0) ||
-      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-    close(fd);
-    return -1;
-  }
+  bind(fd, reinterpret_cast<sockaddr*>(&addr), len);
+  if (backlog > 0) listen(fd, backlog);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
   *port = ntohs(addr.sin_port);
   return fd;
 }
 
-inline bool Readable(int fd, int ms) {
+inline std::string Url(int port, const std::string& path) {
+  return "http://127.0.0.1:" + std::to_string(port) + path;
+}
+
+inline bool Readable(int fd) {
   pollfd p{fd, POLLIN, 0};
-  return poll(&p, 1, ms) == 1;
+  return poll(&p, 1, 0) == 1;
 }
 
-// A port on 127.0.0.1 that nothing listens on.
-inline int RefusedPort() {
-  int port = 0;
-  close(BindLoopback(0, &port));
-  return port;
-}
-
-// Serves one connection, then stops: reads the request head (and as many body bytes as its
-// Content-Length says), then sends the response pieces with `gapMs` before each and closes.
-// Gives up after a few seconds without a client.
-class LoopbackServer {
- public:
-  LoopbackServer(std::vector<std::string> pieces, int gapMs = 0)
-      : pieces_(std::move(pieces)), gapMs_(gapMs), listener_(BindLoopback(1, &port_)) {
-    thread_ = std::thread([this] {
-      int client = Readable(listener_, 5000) ? accept(listener_, nullptr, nullptr) : -1;
-      if (client < 0) return;
-      Answer(client);
-      close(client);
-    });
-  }
-  ~LoopbackServer() {
-    thread_.join();
-    close(listener_);
-  }
-  int Port() const { return port_; }
-  // The raw bytes of every request received so far.
-  std::vector<std::string> Requests() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return requests_;
-  }
-
- private:
-  void Answer(int client) {
-    std::string request;
-    size_t wanted = std::string::npos;
-    char chunk[4096];
-    while (request.size() < wanted && Readable(client, 3000)) {
-      ssize_t got = recv(client, chunk, sizeof chunk, 0);
-      if (got <= 0) break;
-      request.append(chunk, static_cast<size_t>(got));
-      size_t headEnd = request.find("\r\n\r\n");
-      if (headEnd == std::string::npos) continue;
-      size_t length = request.find("Content-Length: ");
-      size_t body = length < headEnd ? std::strtoul(request.c_str() + length + 16, nullptr, 10) : 0;
-      wanted = headEnd + 4 + body;
-    }
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      requests_.push_back(request);
-    }
-    for (const std::string& piece : pieces_) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(gapMs_));
-      if (send(client, piece.data(), piece.size(), MSG_NOSIGNAL) < 0) return;
-    }
-  }
-
-  std::vector<std::string> pieces_;
-  int gapMs_;
-  int port_ = 0;
-  int listener_;
-  std::mutex mutex_;
-  std::vector<std::string> requests_;
-  std::thread thread_;
-};
-
-// Calls kx_asyncevent_UpdateAsyncEvents every millisecond until `done` or the time is up.
-inline bool PumpUntil(const std::function<bool()>& done, double seconds = 60.0) {
-  auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+inline void PumpUntil(const std::function<bool()>& done) {
   while (!done()) {
-    if (std::chrono::steady_clock::now() > limit) return false;
     kx_asyncevent_UpdateAsyncEvents();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  return true;
+}
+
+// Every socket closed, drained and gone from the event sources: no completion is left to come.
+inline bool Drained() { return kx_asyncevent__sources->p_Length2() == 0; }
+
+// A request that is its own listener, counting its calls and what its current socket's
+// receives brought.
+class Client : public c_HttpRequest, public c_IOnHttpRequestComplete {
+ public:
+  int calls = 0;
+  size_t received = 0;
+  void p_OnHttpRequestComplete(c_HttpRequest*) override { ++calls; }
+  void p_OnReceiveComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) override {
+    if (source == m_socket && count > 0) received += static_cast<size_t>(count);
+    c_HttpRequest::p_OnReceiveComplete(data, offset, count, source);
+  }
+};
+
+// One exchange with a fresh server: a GET, or a POST of `body`. Once the server has the whole
+// request (the head and the body's bytes) or the client has gone, the response goes out in
+// pieces of `piece` bytes, each once the client has read all before it, so pieces never merge;
+// then the stream ends. Returns the request as the server read it, once every socket has
+// drained.
+inline std::string Exchange(Client* client, const std::string& path, const std::string& response,
+                            size_t piece, const char* body = nullptr) {
+  int port = 0, peer = -1;
+  const int listener = BindLoopback(1, &port);
+  client->calls = 0;
+  client->received = 0;
+  client->p_Open(String(body ? "POST" : "GET"), String(Url(port, path).c_str()), client);
+  if (body) {
+    client->p_Send2(String::FromUtf8(body), String("text/plain"), String("utf8"));
+  } else {
+    client->p_Send();
+  }
+  std::string request;
+  PumpUntil([&] {
+    if (peer < 0 && Readable(listener)) peer = accept(listener, nullptr, nullptr);
+    char chunk[4096];
+    ssize_t got = peer >= 0 && Readable(peer) ? recv(peer, chunk, sizeof chunk, 0) : -2;
+    if (got > 0) request.append(chunk, static_cast<size_t>(got));
+    size_t head = request.find("\r\n\r\n"), length = std::strlen(body ? body : "");
+    bool whole = head != std::string::npos && request.size() >= head + 4 + length;
+    return got == 0 || got == -1 || whole;
+  });
+  for (size_t at = 0; at < response.size(); at += piece) {
+    // The loopback buffers hold any response sent here, so this never waits for the client.
+    std::string bytes = response.substr(at, piece);
+    send(peer, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    PumpUntil([&] { return client->received >= at + bytes.size() || client->calls > 0; });
+  }
+  shutdown(peer, SHUT_WR);
+  PumpUntil([&] { return client->calls > 0 && Drained(); });
+  close(peer);
+  close(listener);
+  return request;
 }
 
 }  // namespace nettest
