@@ -49,5 +49,5 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 bash tools/setup.sh build-asan -DKX_SANITIZE=ON -DKX_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-# Every fuzz target replays its seeds and kept crash cases, then searches for 20 seconds.
-bash tools/fuzz.sh 20
+# Every fuzz target replays its seeds and kept crash cases, then searches for 10 seconds.
+bash tools/fuzz.sh 10
