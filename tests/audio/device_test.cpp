@@ -1,13 +1,12 @@
 // The audio device over a silent OpenAL: channel states, source sharing, music, deferred
-// buffer deletion, the collector's view of playing samples, and what a channel tells OpenAL.
-// Each test runs in a child process of its own so that OpenAL reads the test's configuration.
+// buffer deletion, the collector's view of playing samples, and pan as a position. Each test
+// runs in a child process of its own so that OpenAL reads the test's configuration.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
 
 #include "tests/audio/support.h"
-#include "tests/support/process.h"
 
 using namespace audiotest;
 
@@ -19,20 +18,24 @@ ALint SourceState(ALuint source) {
   return state;
 }
 
+// Waits until OpenAL has finished the source, leaving the channel alone.
+bool Finishes(ALuint source) {
+  return kxtest::WaitFor([&] { return SourceState(source) == AL_STOPPED; }, kHang);
+}
+
 bool IsDiscarded(ALuint buffer) {
   const std::vector<ALuint>& gone = gxtkAudio::discarded;
-  return std::find(gone.begin(), gone.end(), buffer) != gone.end();
+  return std::count(gone.begin(), gone.end(), buffer) == 1;
 }
 
-// Waits until OpenAL has finished the source, leaving the channel alone.
-bool SourceFinishes(ALuint source) {
-  return kxtest::WaitFor([&] { return SourceState(source) == AL_STOPPED; }, 30);
-}
-
-// Ends the current collector cycle and lets an allocation destroy the garbage it found.
-void CollectGarbage() {
+// Ends the current collector cycle and lets allocations pay for all the garbage it found;
+// what the destruction printed.
+struct Payer : Object {};
+std::string CollectGarbage() {
+  testing::internal::CaptureStdout();
   gc_finish_cycle();
-  Array<int> big(1 << 20);
+  while (gc_free_bytes > 0) new (gc_object_alloc(std::max(gc_free_bytes, 64))) Payer;
+  return testing::internal::GetCapturedStdout();
 }
 
 }  // namespace
@@ -40,120 +43,119 @@ void CollectGarbage() {
 TEST(AudioDevice, ChannelStatesThroughPausesSuspensionAndFinishedOneShots) {
   if (!InAudioChild(kNullConfig)) return;
   AudioRig rig;
-  gxtkChannel* ch = rig.audio->channels;
-  String tone = String::FromUtf8(rig.WriteTone("tone.wav", 440, 0.2));
-  gxtkSample* sample = rig.audio->LoadSample(tone);
-  gxtkSample* blip = rig.audio->LoadSample(String::FromUtf8(rig.WriteTone("b.wav", 440, 0.03)));
-  ASSERT_NE(blip, nullptr);
-  for (int c : {1, 2}) ASSERT_EQ(rig.audio->PlaySample(sample, c, 1), 0);
-  ASSERT_EQ(rig.audio->PlayMusic(tone, 1), 0);
-  for (int c : {3, 4}) ASSERT_EQ(rig.audio->PlaySample(blip, c, 0), 0);
-  ASSERT_TRUE(SourceFinishes(ch[3].source));
-  ASSERT_TRUE(SourceFinishes(ch[4].source));
+  gxtkAudio* a = rig.audio;
+  gxtkChannel* ch = a->channels;
+  gxtkSample* sample = a->LoadSample(rig.tone);
+  ASSERT_NE(sample, nullptr);
+  for (int c : {1, 2}) ASSERT_EQ(a->PlaySample(sample, c, 1), 0);
+  ASSERT_EQ(a->PlayMusic(rig.tone, 1), 0);
+  for (int c : {3, 4}) ASSERT_EQ(a->PlaySample(sample, c, 0), 0);
+  for (int c : {3, 4}) ASSERT_TRUE(Finishes(ch[c].source));
   // Each channel's state as the game reads it, and what its source does.
   auto seen = [&] {
     std::string text;
     for (int c : {1, 2, 3, 4, 32}) {
       const ALint al = SourceState(ch[c].source);
-      text += std::to_string(rig.audio->ChannelState(c)) +
+      text += std::to_string(a->ChannelState(c)) +
               (al == AL_PLAYING ? "p " : al == AL_PAUSED ? "z " : "s ");
     }
     return text;
   };
   // Pausing and resuming a one-shot that has finished does not start it again.
-  rig.audio->PauseChannel(3);
-  rig.audio->ResumeChannel(3);
-  rig.audio->PauseChannel(2);
+  a->PauseChannel(3);
+  a->ResumeChannel(3);
+  a->PauseChannel(2);
   EXPECT_EQ(seen(), "1p 2z 0s 0s 1p ");
-  rig.audio->Suspend();
+  a->Suspend();
   EXPECT_EQ(seen(), "1z 2z 0s 0s 1z ");
   // The channel the game had paused stays paused across the suspension.
-  rig.audio->Resume();
+  a->Resume();
   EXPECT_EQ(seen(), "1p 2z 0s 0s 1p ");
-  rig.audio->ResumeChannel(2);
+  a->ResumeChannel(2);
   EXPECT_EQ(seen(), "1p 1p 0s 0s 1p ");
   // A music file that is missing stops the current music.
-  EXPECT_EQ(rig.audio->PlayMusic(String::FromUtf8(ChildDir() + "/gone.ogg"), 1), -1);
+  EXPECT_EQ(a->PlayMusic(String("gone.ogg"), 1), -1);
   EXPECT_EQ(seen(), "1p 1p 0s 0s 0s ");
   // Numbers outside 0..32 name no channel: every channel operation refuses them.
-  gxtkAudio* a = rig.audio;
   for (int c : {-1, 33, INT_MIN, INT_MAX}) {
     const std::vector<int> results = {a->PlaySample(sample, c, 0), a->StopChannel(c),
-                                      a->PauseChannel(c),          a->ResumeChannel(c),
-                                      a->ChannelState(c),          a->SetVolume(c, 1),
-                                      a->SetPan(c, 0),             a->SetRate(c, 1)};
+                                      a->PauseChannel(c), a->ResumeChannel(c),
+                                      a->ChannelState(c), a->SetVolume(c, 1),
+                                      a->SetPan(c, 0), a->SetRate(c, 1)};
     EXPECT_EQ(results, std::vector<int>(8, -1)) << c;
   }
   EXPECT_EQ(seen(), "1p 1p 0s 0s 0s ");
-  // Volume, rate and pan as the source holds them: pan is an angle on the unit circle in
-  // front of the listener.
-  const float rows[][6] = {{0.5f, 2, 0, 0, 0, -1}, {1, 0.5f, 1.5707964f, 1, 0, 0}};
-  for (const auto& r : rows) {
-    ASSERT_EQ(a->SetVolume(5, r[0]) + a->SetRate(5, r[1]) + a->SetPan(5, r[2]), 0);
-    ALfloat got[5] = {};
-    alGetSourcef(ch[5].source, AL_GAIN, &got[0]);
-    alGetSourcef(ch[5].source, AL_PITCH, &got[1]);
-    alGetSource3f(ch[5].source, AL_POSITION, &got[2], &got[3], &got[4]);
-    for (int i = 0; i < 5; ++i) EXPECT_NEAR(got[i], i < 2 ? r[i] : r[i + 1], 1e-6) << i;
+  // Pan is an angle on the unit circle in front of the listener: x = sin, z = -cos.
+  for (const auto& pan : {std::vector<float>{0, 0, -1}, {1.5707964f, 1, 0}}) {
+    ASSERT_EQ(a->SetPan(5, pan[0]), 0);
+    ALfloat x = 9, y = 9, z = 9;
+    alGetSource3f(ch[5].source, AL_POSITION, &x, &y, &z);
+    EXPECT_NEAR(x, pan[1], 1e-6);
+    EXPECT_EQ(y, 0);
+    EXPECT_NEAR(z, pan[2], 1e-6);
   }
 }
 
 TEST(AudioDevice, WithSourcesUsedUpChannelsShareTheSourcesOfStoppedOnes) {
   if (!InAudioChild("[general]\ndrivers=null\nsources=4\n")) return;
   AudioRig rig;
-  String tone = String::FromUtf8(rig.WriteTone("tone.wav", 440, 0.2));
-  gxtkSample* sample = rig.audio->LoadSample(tone);
-  gxtkChannel* ch = rig.audio->channels;
+  gxtkAudio* a = rig.audio;
+  gxtkSample* sample = a->LoadSample(rig.tone);
   // The channels that hold one of the four sources.
   auto holders = [&] {
     std::string text;
-    for (int c = 0; c <= 32; ++c) text += ch[c].source ? std::to_string(c) + " " : "";
+    for (int c = 0; c <= 32; ++c) text += a->channels[c].source ? std::to_string(c) + " " : "";
     return text;
   };
-  for (int c = 0; c < 3; ++c) ASSERT_EQ(rig.audio->PlaySample(sample, c, 1), 0) << c;
-  EXPECT_EQ(rig.audio->PlaySample(sample, 3, 1), -1);
-  EXPECT_EQ(holders(), "0 1 2 32 ");
-  rig.audio->StopChannel(1);
-  rig.audio->StopChannel(0);
-  ASSERT_EQ(rig.audio->PlaySample(sample, 5, 1), 0);
+  for (int c : {0, 1, 2}) ASSERT_EQ(a->PlaySample(sample, c, c < 2), 0) << c;
+  // A one-shot that has finished counts as stopped, though the game has not asked its channel.
+  ASSERT_TRUE(Finishes(a->channels[2].source));
+  EXPECT_EQ(a->PlaySample(sample, 3, 1), 0);
+  EXPECT_EQ(a->PlaySample(sample, 4, 1), -1);
+  EXPECT_EQ(holders(), "0 1 3 32 ");
+  a->StopChannel(1);
+  a->StopChannel(0);
+  ASSERT_EQ(a->PlaySample(sample, 5, 1), 0);
   // Setting a property obtains a source as well, here the next stopped one.
-  rig.audio->SetVolume(6, 0.5f);
-  EXPECT_EQ(holders(), "2 5 6 32 ");
+  a->SetVolume(6, 0.5f);
+  EXPECT_EQ(holders(), "3 5 6 32 ");
   // A channel that has a source but never played counts as stopped.
-  EXPECT_EQ(rig.audio->PlaySample(sample, 0, 1), 0);
-  EXPECT_EQ(holders(), "0 2 5 32 ");
-  EXPECT_EQ(rig.audio->PlaySample(sample, 8, 1), -1);
+  EXPECT_EQ(a->PlaySample(sample, 0, 1), 0);
+  EXPECT_EQ(holders(), "0 3 5 32 ");
+  EXPECT_EQ(a->PlaySample(sample, 8, 1), -1);
   // Music keeps the source it was given at the start.
-  ALuint music = ch[32].source;
-  EXPECT_EQ(rig.audio->PlayMusic(tone, 1), 0);
-  EXPECT_EQ(ch[32].source, music);
-  EXPECT_EQ(rig.audio->MusicState(), 1);
+  ALuint music = a->channels[32].source;
+  EXPECT_EQ(a->PlayMusic(rig.tone, 1), 0);
+  EXPECT_EQ(a->channels[32].source, music);
+  EXPECT_EQ(a->MusicState(), 1);
 }
 
 TEST(AudioDevice, DiscardedBufferIsDeletedOnceNoSourceHoldsIt) {
   if (!InAudioChild(kNullConfig)) return;
   AudioRig rig;
-  String tone = String::FromUtf8(rig.WriteTone("tone.wav", 440, 0.2));
-  gxtkSample* looping = rig.audio->LoadSample(tone);
-  gxtkSample* oneShot = rig.audio->LoadSample(String::FromUtf8(rig.WriteTone("b.wav", 440, 0.03)));
+  gxtkAudio* a = rig.audio;
+  // Every load flushes: all are loaded first, so that no flush can come between the one-shot's
+  // start and its end, however long this thread stalls.
+  gxtkSample* looping = a->LoadSample(rig.tone);
+  gxtkSample* oneShot = a->LoadSample(rig.tone);
+  gxtkSample* other = a->LoadSample(rig.tone);
   ALuint loopBuffer = looping->buffer, shotBuffer = oneShot->buffer;
-  rig.audio->PlaySample(looping, 0, 1);
-  rig.audio->PlaySample(oneShot, 1, 0);
+  a->PlaySample(looping, 0, 1);
+  a->PlaySample(oneShot, 1, 0);
   looping->Discard();
   oneShot->Discard();
+  looping->Discard();
   EXPECT_EQ(looping->buffer, 0u);
-  EXPECT_EQ(looping->Discard(), 0);
-  gxtkSample* other = rig.audio->LoadSample(tone);
-  EXPECT_TRUE(alIsBuffer(loopBuffer));
-  EXPECT_TRUE(IsDiscarded(loopBuffer));
-  // The one-shot ends by itself (its channel still reads 1): its buffer goes at the next flush.
-  ASSERT_TRUE(SourceFinishes(rig.audio->channels[1].source));
-  rig.audio->PlaySample(other, 2, 0);
+  EXPECT_TRUE(IsDiscarded(loopBuffer)) << "listed once";
+  // The one-shot ends by itself (its channel still reads 1): its buffer goes at the next flush,
+  // while the looping one's source still holds its own.
+  ASSERT_TRUE(Finishes(a->channels[1].source));
+  a->PlaySample(other, 2, 0);
   EXPECT_FALSE(alIsBuffer(shotBuffer));
   EXPECT_TRUE(alIsBuffer(loopBuffer));
   // A stopped channel lets go of its discarded buffer too.
-  rig.audio->StopChannel(0);
-  rig.audio->PlaySample(other, 2, 0);
+  a->StopChannel(0);
+  a->PlaySample(other, 2, 0);
   EXPECT_FALSE(alIsBuffer(loopBuffer));
   EXPECT_TRUE(gxtkAudio::discarded.empty());
 }
@@ -161,36 +163,25 @@ TEST(AudioDevice, DiscardedBufferIsDeletedOnceNoSourceHoldsIt) {
 TEST(AudioDevice, CollectorKeepsHeldSamplesAndFreesStoppedOnes) {
   if (!InAudioChild(kNullConfig)) return;
   AudioRig rig;
-  String tone = String::FromUtf8(rig.WriteTone("tone.wav", 440, 0.2));
+  gxtkAudio* a = rig.audio;
   // The device is marked early in the cycle; a sound started afterwards must still survive.
   gc_finish_cycle();
-  gc_mark_queued(2147483647);
-  gxtkSample* sample = rig.audio->LoadSample(tone);
+  gc_mark_queued(INT_MAX);
+  gxtkSample* sample = a->LoadSample(rig.tone);
   ALuint buffer = sample->buffer;
-  rig.audio->PlaySample(sample, 7, 1);
-  sample = nullptr;
-  testing::internal::CaptureStdout();
-  CollectGarbage();
-  CollectGarbage();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(rig.audio->ChannelState(7), 1);
+  a->PlaySample(sample, 7, 1);
   // A one-shot the mixer has finished stays with its channel until the game stops it: what
   // the collector frees must not depend on the mixer's timing.
-  gxtkSample* oneShot = rig.audio->LoadSample(String::FromUtf8(rig.WriteTone("b.wav", 440, 0.03)));
-  rig.audio->PlaySample(oneShot, 6, 0);
-  oneShot = nullptr;
-  ASSERT_TRUE(SourceFinishes(rig.audio->channels[6].source));
-  testing::internal::CaptureStdout();
-  CollectGarbage();
-  CollectGarbage();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  rig.audio->StopChannel(6);
-  rig.audio->StopChannel(7);
-  testing::internal::CaptureStdout();
-  CollectGarbage();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Discarding sample\nDiscarding sample\n");
-  EXPECT_EQ(rig.audio->channels[7].sample, nullptr);
+  a->PlaySample(a->LoadSample(rig.tone), 6, 0);
+  ASSERT_TRUE(Finishes(a->channels[6].source));
+  sample = nullptr;
+  EXPECT_EQ(CollectGarbage() + CollectGarbage(), "");
+  EXPECT_EQ(a->ChannelState(7), 1);
+  a->StopChannel(6);
+  a->StopChannel(7);
+  EXPECT_EQ(CollectGarbage(), "Discarding sample\nDiscarding sample\n");
+  EXPECT_EQ(a->channels[7].sample, nullptr);
   EXPECT_TRUE(IsDiscarded(buffer));
-  rig.audio->FlushDiscarded();
+  a->FlushDiscarded();
   EXPECT_FALSE(alIsBuffer(buffer));
 }

@@ -120,23 +120,14 @@ TEST_F(HostTest, CatchUpIsBoundedRateChangesRestartTheScheduleAndFastFramesSleep
 
 TEST_F(HostTest, GuardedCallsRunOnlyInTheirStateAndStepTheCollectorAfterEach) {
   auto everything = [&] {
-    host.SuspendGame();
-    host.SuspendGame();
-    host.UpdateGame();
-    host.RenderGame();
-    host.KeyEvent(1, 65);
-    host.MouseEvent(4, 2, 10, 20);
-    host.TouchEvent(7, 1, 0, 0);
-    host.MotionEvent(10, 0, 0, 0, 0);
-    host.DiscardGraphics();
-    host.ResumeGame();
-    host.ResumeGame();
-    host.UpdateGame();
+    host.SuspendGame(), host.SuspendGame(), host.UpdateGame(), host.RenderGame();
+    host.KeyEvent(1, 65), host.MouseEvent(4, 2, 10, 20), host.TouchEvent(7, 1, 0, 0);
+    host.MotionEvent(10, 0, 0, 0, 0), host.DiscardGraphics();
+    host.ResumeGame(), host.ResumeGame(), host.UpdateGame();
   };
   everything();
   EXPECT_TRUE(log.empty()) << "nothing reaches the delegate before the start";
-  host.StartGame();
-  host.StartGame();
+  host.StartGame(), host.StartGame();
   everything();
   EXPECT_EQ(log, (Log{"start", "gc", "suspend", "gc", "render", "gc", "key 1 65", "gc",
                       "mouse 4 2 10 20", "gc", "touch 7 1", "gc", "motion 10", "gc", "discard",
@@ -276,9 +267,7 @@ TEST_F(HostTest, WindowOpensCentredWithTitleAndReopeningReleasesHeldKeys) {
   EXPECT_EQ(log, (Log{"key 2 81", "gc", "key 2 16", "gc"}));
   EXPECT_EQ(fake.calls, (Log{"swapinterval", "close", "open", "swapinterval"}));
   EXPECT_EQ(fake.mode, glfw2::FULLSCREEN);
-  EXPECT_EQ(host.GetDisplayModes().Length(), 2);
   EXPECT_EQ(fake.title, "kept");
-  EXPECT_EQ(host.GetDeviceHeight(), 600);
   EXPECT_EQ(fake.refreshHint, 60);
   host.SetDeviceWindow(1281, 1025, 1);
   EXPECT_EQ(fake.refreshHint, 144) << "full screen at the desktop's size keeps its rate";
@@ -387,12 +376,11 @@ TEST_F(HostTest, TheMappingFileIsReadPastAByteOrderMarkAndOneThatCannotBeIsRepor
               {"\xEF\xBB\xBF" + pad + "\r\n# more to come\n", {pad}, ""},
               {"(folder)", {}, refused + "Is a directory\n"},
               {"(loop)", {}, refused + "Too many levels of symbolic links\n"}};
-  char home[4096];
-  ASSERT_NE(getcwd(home, sizeof home), nullptr);
   unsetenv("SDL_GAMECONTROLLERCONFIG");
   const char name[] = "gamecontrollerdb.txt";
   for (const auto& row : rows) {
-    ASSERT_EQ(chdir(kxtest::MakeTempDir("kxpadmaps").c_str()), 0);
+    const kxtest::TempDir scratch("kxpadmaps");
+    ASSERT_EQ(chdir(scratch.path.c_str()), 0);
     EXPECT_TRUE(row.file == "(folder)" ? mkdir(name, 0700) == 0
                 : row.file == "(loop)" ? symlink(name, name) == 0
                                        : row.file == "(none)" || kxtest::WriteFile(name, row.file));
@@ -401,8 +389,8 @@ TEST_F(HostTest, TheMappingFileIsReadPastAByteOrderMarkAndOneThatCannotBeIsRepor
     kx_gamepad_AddMappings();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), row.said) << row.file;
     EXPECT_EQ(fake.mappings, row.added) << row.file;
+    ASSERT_EQ(chdir(KX_SOURCE_DIR), 0);
   }
-  ASSERT_EQ(chdir(home), 0);
 }
 
 // The windowing layer's own translations from GLFW 3 to the older library's conventions.

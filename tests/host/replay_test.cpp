@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -27,8 +26,8 @@ KxReplayEntry Text(int kind, const char* text, std::vector<int> ints = {}) {
 
 class ReplayFileTest : public ::testing::Test {
  protected:
-  std::string dir = kxtest::MakeTempDir("replay");
-  std::string path = dir + "/run.skr";
+  const kxtest::TempDir scratch{"replay"};
+  const std::string dir = scratch.path, path = dir + "/run.skr";
 
   // Writes the entries in blocks of `perBlock`; returns where each block starts.
   std::vector<size_t> Write(const Entries& entries, size_t perBlock = 1000) {
@@ -116,38 +115,33 @@ TEST_F(ReplayFileTest, ForeignDamagedAndCutFilesAreRefusedBeforeAnythingPlays) {
 
 // What a real run cannot say is damage too, wherever it is in the file.
 TEST_F(ReplayFileTest, EntriesNoRunCanGiveAreCorrupt) {
-  auto frames = [](Entries tail) {
-    Entries entries = Frames(3);
-    entries.insert(entries.end(), tail.begin(), tail.end());
-    return entries;
-  };
   const float nan = std::numeric_limits<float>::quiet_NaN();
+  const KxReplayEntry update(KxReplayUpdate), digest(KxReplayDigest, {0});
+  const std::string offPlane = "a pointer position that is not on the screen's plane",
+                    size = "a window or screen size out of range";
   const struct {
-    Entries entries;
-    const char* fault;
+    Entries tail;  // after three good frames
+    std::string fault;
   } rows[] = {
-      {frames({KxReplayEntry(KxReplayMillisecs, {1})}), "the clock runs backwards"},
-      {frames({KxReplayEntry(KxReplayRender, {2})}), "the render times run backwards"},
-      {frames({KxReplayEntry(KxReplayUpdate), KxReplayEntry(KxReplayDigest, {0}),
-               KxReplayEntry(KxReplayUpdate), KxReplayEntry(KxReplayDigest, {0}),
-               KxReplayEntry(KxReplayUpdate), KxReplayEntry(KxReplayDigest, {0}),
-               KxReplayEntry(KxReplayRender, {40})}),
+      {{KxReplayEntry(KxReplayMillisecs, {1})}, "the clock runs backwards"},
+      {{KxReplayEntry(KxReplayRender, {2})}, "the render times run backwards"},
+      {{update, digest, update, digest, update, digest, KxReplayEntry(KxReplayRender, {40})},
        "more updates in a frame than the time that passed allows"},
-      {frames(Entries(5, KxReplayEntry(KxReplayUpdate))), "an update where the loop runs none"},
-      {frames({KxReplayEntry(KxReplayMouse, {6, -1}, {nan, 3})}),
-       "a pointer position that is not on the screen's plane"},
-      {frames({KxReplayEntry(KxReplayTouch, {7, 0}, {1e9f, 3})}),
-       "a pointer position that is not on the screen's plane"},
-      {frames({KxReplayEntry(KxReplayKey, {1, 600})}), "an input event outside the input device's codes"},
-      {frames({KxReplayEntry(KxReplayWidth, {0})}), "a window or screen size out of range"},
-      {frames({KxReplayEntry(KxReplayHeight, {16384})}), "a window or screen size out of range"},
-      {frames({KxReplayEntry(KxReplayJoystick, {0, 1, 0}, {0, 0, 2, 0, 0, 0})}),
+      {Entries(5, update), "an update where the loop runs none"},
+      {{KxReplayEntry(KxReplayMouse, {6, -1}, {nan, 3})}, offPlane},
+      {{KxReplayEntry(KxReplayTouch, {7, 0}, {1e9f, 3})}, offPlane},
+      {{KxReplayEntry(KxReplayKey, {1, 600})}, "an input event outside the input device's codes"},
+      {{KxReplayEntry(KxReplayWidth, {0})}, size},
+      {{KxReplayEntry(KxReplayHeight, {16384})}, size},
+      {{KxReplayEntry(KxReplayJoystick, {0, 1, 0}, {0, 0, 2, 0, 0, 0})},
        "a joystick axis out of range"},
-      {frames({KxReplayEntry(KxReplayDigest, {3})}), "a digest outside an update"},
+      {{KxReplayEntry(KxReplayDigest, {3})}, "a digest outside an update"},
   };
   for (const auto& row : rows) {
-    Write(row.entries);
-    EXPECT_EQ(Read(kxtest::ReadFile(path)), std::string("the replay is corrupt (") + row.fault + ")");
+    Entries entries = Frames(3);
+    entries.insert(entries.end(), row.tail.begin(), row.tail.end());
+    Write(entries);
+    EXPECT_EQ(Read(kxtest::ReadFile(path)), "the replay is corrupt (" + row.fault + ")");
   }
 }
 
@@ -316,12 +310,10 @@ TEST_F(ReplayHostTest, TheViewerKeepsThePaceAtItsSpeedAndAnswersAtOnce) {
   const double recordedSeconds = fake.time - 1.0;
   const struct {
     std::vector<int> keys;  // pressed at the first poll
-    double lowest, highest; // the time the whole run takes to watch, in seconds
-  } rows[] = {
-      {{}, 200 / 60.0 + 1 - 0.2, 200 / 60.0 + 1 + 0.2},
-      {{glfw2::KEY_RIGHT, glfw2::KEY_RIGHT}, (200 / 60.0 + 1) / 4 - 0.1, (200 / 60.0 + 1) / 4 + 0.1},
-      {{glfw2::KEY_LEFT}, 2 * (200 / 60.0 + 1) - 0.3, 2 * (200 / 60.0 + 1) + 0.3},
-  };
+    double lowest, highest;  // the time the whole run takes to watch, in seconds
+  } rows[] = {  // 200 frames and the suspension's second: 4.33 s, a quarter, twice
+      {{}, 4.13, 4.53}, {{glfw2::KEY_RIGHT, glfw2::KEY_RIGHT}, 0.98, 1.18},
+      {{glfw2::KEY_LEFT}, 8.37, 8.97}};
   ASSERT_GT(recordedSeconds, 600);
   for (const auto& row : rows) {
     fake.time = 0;
@@ -372,21 +364,18 @@ TEST_F(ReplayFileTest, ARunThatEndedInARunTimeErrorReplaysToTheSameError) {
                 "recording has a run-time error)\n"},
   };
   for (const auto& row : rows) {
-    int in[2], out[2];
+    // Its standard input stays open and silent: a replay that waited there would hang.
+    int in[2];
     ASSERT_EQ(pipe(in), 0);
-    ASSERT_EQ(pipe(out), 0);
-    int pid = kxtest::Spawn({KX_HOST_ERROR_RUN, "verify", path, row.failAt}, {}, {in[0], out[1], -1});
+    const int out = open((dir + "/said").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    kxtest::Child verify;
+    verify.Adopt(kxtest::Spawn({KX_HOST_ERROR_RUN, "verify", path, row.failAt}, {},
+                                 {in[0], out, -1}));
     close(in[0]);
-    close(out[1]);
-    std::string said;
-    char buffer[256];
-    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) said.append(buffer, n);
-    int status = -1;
-    waitpid(pid, &status, 0);
+    close(out);
+    EXPECT_EQ(verify.Wait(), row.status) << row.failAt;
     close(in[1]);
-    close(out[0]);
-    EXPECT_EQ(said, row.line);
-    EXPECT_EQ(WEXITSTATUS(status), row.status) << row.failAt;
+    EXPECT_EQ(kxtest::ReadFile(dir + "/said"), row.line);
   }
 }
 

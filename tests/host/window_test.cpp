@@ -21,7 +21,8 @@ using kxtest::WaitFor;
 TEST(HostWindow, TakesPadMappingsAndKeysSuspendsAndClosesOnRequest) {
   kxtest::Xvfb xvfb;
   ASSERT_TRUE(xvfb.Start(1280, 1024)) << "Xvfb did not start";
-  std::string dir = kxtest::MakeTempDir("kxhostwin"), out = dir + "/out";
+  const kxtest::TempDir scratch("kxhostwin");
+  const std::string dir = scratch.path, out = dir + "/out";
   // Extra gamepad mappings from the two usual places; GLFW takes every well-formed line (for
   // another platform too) and refuses the others, which are reported once.
   const char mappings[] =
@@ -39,7 +40,7 @@ TEST(HostWindow, TakesPadMappingsAndKeysSuspendsAndClosesOnRequest) {
                           "", dir));
   size_t from = 0;  // lines before this offset of the output are no longer looked at
   auto saw = [&](const std::string& line) {
-    return WaitFor([&] { return ReadFile(out).find(line + "\n", from) != std::string::npos; }, 30);
+    return WaitFor([&] { return ReadFile(out).find(line + "\n", from) != std::string::npos; });
   };
   ASSERT_TRUE(saw("start")) << ReadFile(out);
   // The window found after the re-opening is the full-screen one, titled still.
@@ -47,7 +48,7 @@ TEST(HostWindow, TakesPadMappingsAndKeysSuspendsAndClosesOnRequest) {
   ASSERT_TRUE(WaitFor([&] {
     id = xvfb.Tool({"/usr/bin/xdotool", "search", "--name", "^Skarblit$"}).out;
     return !id.empty();
-  }, 30));
+  }));
   EXPECT_EQ(ReadFile(out).substr(0, ReadFile(out).find("start")),
             "Gamepad mapping refused: SDL_GAMECONTROLLERCONFIG line 2 and 1 more\n");
   id = id.substr(0, id.find('\n'));
@@ -88,7 +89,7 @@ TEST(HostWindow, TakesPadMappingsAndKeysSuspendsAndClosesOnRequest) {
   event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
   XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
   XFlush(display);
-  EXPECT_EQ(probe.Wait(10), 0) << ReadFile(out);
+  EXPECT_EQ(probe.Wait(), 0) << ReadFile(out);
   EXPECT_TRUE(saw("key 1 432"));
   XCloseDisplay(display);
 }
@@ -110,7 +111,8 @@ TEST(HostWindow, AWindowIsScaledByTheScreensWholeContentScaleWithinItsWorkArea) 
 }
 
 TEST(HostWindow, NoDisplayMeansTheWindowingLibraryCannotStart) {
-  kxtest::ProcessResult r = kxtest::RunProcess({KX_HOST_WINDOW_PROBE}, "", true, 10, {"DISPLAY="});
+  kxtest::ProcessResult r = kxtest::RunProcess({KX_HOST_WINDOW_PROBE}, "", true,
+                                              kxtest::kHangSeconds, {"DISPLAY="});
   EXPECT_EQ(r.out, "glfwInit failed\n");
   EXPECT_EQ(r.status, 255);
 }

@@ -1,24 +1,13 @@
 // The input device: the mouse and the first touch as twins, the bounded queues, and the
-// joystick ports. (How long a hit lives is pinned by the recorded replays' menu walks.)
+// joystick ports as the host's pads fill them. (How long a hit lives is pinned by the recorded
+// replays' menu walks.)
 #include <gtest/gtest.h>
 
+#include "host/glfwgame.h"
 #include "input/input.h"
+#include "tests/host/fake_glfw.h"
 
 namespace {
-
-// A host whose joystick ports are scripted and whose polls are counted.
-class JoyHost : public KxGame {
- public:
-  bool present[4] = {};
-  bool pressed[4][32] = {};
-  int polls[4] = {};
-
-  bool PollJoystick(int port, Array<float>, Array<float>, Array<float>, Array<bool> buttons) override {
-    polls[port]++;
-    for (int b = 0; b < 32 && present[port]; ++b) buttons[b] = pressed[port][b];
-    return present[port];
-  }
-};
 
 class InputTest : public testing::Test {
  protected:
@@ -27,12 +16,10 @@ class InputTest : public testing::Test {
     device = (new c_InputDevice)->m_new();
     kx_input_SetInputDevice(device);
   }
-  void TearDown() override {
-    kx_input_SetInputDevice(nullptr);
-    KxGame::_game = nullptr;
-  }
+  void TearDown() override { KxGame::_game = nullptr; }
 
-  JoyHost host;
+  kxtest::FakeGlfw glfw;
+  KxGlfwGame host;
   c_InputDevice* device = nullptr;
 };
 
@@ -58,8 +45,6 @@ TEST_F(InputTest, LeftButtonAndFirstTouchAreTwins) {
 TEST_F(InputTest, QueuesHoldAtMost33HitsAnd32Characters) {
   for (int key = 65; key < 105; ++key) device->p_KeyEvent(KxEventKeyDown, key);
   for (int ch = 0; ch < 40; ++ch) device->p_KeyEvent(KxEventKeyChar, 'a' + ch);
-  device->p_KeyEvent(KxEventKeyDown, 600);
-  device->p_TouchEvent(KxEventTouchDown, 32, 1, 1);
   int hits = 0;
   for (int key = 65; key < 105; ++key) {
     EXPECT_TRUE(kx_input_KeyDown(key)) << "a dropped hit still holds the key";
@@ -70,19 +55,24 @@ TEST_F(InputTest, QueuesHoldAtMost33HitsAnd32Characters) {
   EXPECT_EQ(kx_input_GetChar(), 0);
 }
 
-TEST_F(InputTest, JoystickPortsArePolledUntilTheFirstAbsentOne) {
-  host.present[0] = host.present[2] = true;
-  host.pressed[0][3] = host.pressed[2][3] = true;
+// Button 3 held on the second pad: hit once however long it is held, and let go of when the
+// first pad goes and the second moves up a port.
+TEST_F(InputTest, AJoystickButtonIsHitOnceAndLetGoOfWhenItsPortEmpties) {
+  for (int slot : {0, 1}) glfw.joysticks[slot] = {true, {}, {0, 0, 0, 0}};
+  glfw.joysticks[1].buttons[3] = glfw2::kPress;
+  const int hits[] = {1, 0};
+  for (int hit : hits) {
+    device->p_BeginUpdate();
+    EXPECT_EQ(kx_input_JoyHit(3, 1), hit);
+    EXPECT_TRUE(kx_input_JoyDown(3, 1));
+    EXPECT_FALSE(kx_input_JoyDown(3, 0));
+    device->p_EndUpdate();
+  }
+  glfw.joysticks[0].present = false;
   device->p_BeginUpdate();
-  EXPECT_EQ(host.polls[1], 1);
-  EXPECT_EQ(host.polls[2], 0);
-  EXPECT_EQ(kx_input_JoyHit(3, 0), 1);
-  EXPECT_FALSE(kx_input_JoyDown(3, 2));
-  device->p_EndUpdate();
-  device->p_BeginUpdate();
-  EXPECT_EQ(kx_input_JoyHit(3, 0), 0) << "a button held across updates is hit once";
-  device->p_EndUpdate();
-  host.pressed[0][3] = false;
+  EXPECT_TRUE(kx_input_JoyDown(3, 0));
+  EXPECT_FALSE(kx_input_JoyDown(3, 1));
+  glfw.joysticks[1].buttons[3] = glfw2::kRelease;
   device->p_BeginUpdate();
   EXPECT_FALSE(kx_input_JoyDown(3, 0));
 }

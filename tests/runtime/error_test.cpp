@@ -43,7 +43,7 @@ TEST(ErrorPath, ReportsDebuggerConversationAndExitStatus) {
   for (const Case& c : kCases) {
     std::vector<std::string> argv{KX_ERROR_CHILD};
     argv.insert(argv.end(), c.args.begin(), c.args.end());
-    kxtest::ProcessResult r = kxtest::RunProcess(argv, c.input, c.input.empty(), 20.0);
+    kxtest::ProcessResult r = kxtest::RunProcess(argv, c.input, c.input.empty(), 240);
     EXPECT_EQ(r.out, c.out) << c.name;
     EXPECT_EQ(r.err, c.err) << c.name;
     EXPECT_EQ(r.status, c.status) << c.name;

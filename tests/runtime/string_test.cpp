@@ -9,24 +9,18 @@
 
 namespace {
 
-std::vector<std::string> Pieces(const Array<String>& array) {
-  std::vector<std::string> out;
-  for (int i = 0; i < array.Length(); ++i) out.push_back(array[i].ToUtf8());
-  return out;
-}
+typedef std::vector<Char> Units;
 
-String Units(std::initializer_list<Char> units) {
-  return String(units.begin(), static_cast<int>(units.size()));
-}
+Units UnitsOf(const String& s) { return Units(s.Data(), s.Data() + s.Length()); }
 
 // Loads the bytes through a real file, as the host does.
-String LoadBytes(const std::string& bytes) {
+Units LoadBytes(const std::string& bytes) {
   FILE* file = std::tmpfile();
   std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::rewind(file);
   String result = String::Load(file);
   std::fclose(file);
-  return result;
+  return UnitsOf(result);
 }
 
 TEST(StringTest, SliceSplitJoinAndSearch) {
@@ -37,14 +31,16 @@ TEST(StringTest, SliceSplitJoinAndSearch) {
   for (const auto& c : slices) {
     EXPECT_EQ(String("abcdef").Slice(c.from, c.to), String(c.want)) << c.from << "," << c.to;
   }
-  using V = std::vector<std::string>;
   const struct {
     const char *text, *separator;
-    V pieces;
+    std::vector<std::string> pieces;
   } splits[] = {{"a,b,,c", ",", {"a", "b", "", "c"}}, {"abc", "", {"a", "b", "c"}},
                 {"", ",", {""}}, {"x::y::", "::", {"x", "y", ""}}};
   for (const auto& c : splits) {
-    EXPECT_EQ(Pieces(String(c.text).Split(String(c.separator))), c.pieces) << c.text;
+    Array<String> pieces = String(c.text).Split(String(c.separator));
+    std::vector<std::string> got;
+    for (int i = 0; i < pieces.Length(); ++i) got.push_back(pieces[i].ToUtf8());
+    EXPECT_EQ(got, c.pieces) << c.text;
   }
   // Join undoes Split.
   String sep(", "), text("one, two, , three");
@@ -56,46 +52,46 @@ TEST(StringTest, SliceSplitJoinAndSearch) {
 }
 
 TEST(StringTest, NumbersToTextAndBack) {
-  EXPECT_EQ(String(1.0f), String("1.0"));
-  EXPECT_EQ(String(0.5f), String("0.5"));
-  EXPECT_EQ(String(0.1f), String("0.10000000149011612"));
-  EXPECT_EQ(String(1e20f), String("1.0000000200408773e+20"));
-  EXPECT_EQ(String(" 42xyz").ToInt(), 42);
-  EXPECT_EQ(String("abc").ToInt(), 0);
-  EXPECT_EQ(String("-3").ToInt(), -3);
+  const std::pair<float, const char*> floats[] = {
+      {1.0f, "1.0"}, {0.5f, "0.5"}, {0.1f, "0.10000000149011612"},
+      {1e20f, "1.0000000200408773e+20"}};
+  for (const auto& c : floats) EXPECT_EQ(String(c.first), String(c.second)) << c.second;
   // Only the first 63 units are read: 62 zeros then "7" is within reach, 63 push it out.
-  EXPECT_EQ((String(std::string(62, '0').c_str()) + String("7")).ToInt(), 7);
-  EXPECT_EQ((String(std::string(63, '0').c_str()) + String("7")).ToInt(), 0);
-  EXPECT_EQ(String("99999999999999").ToInt(), 2147483647);
+  const std::pair<std::string, int> ints[] = {
+      {" 42xyz", 42}, {"abc", 0}, {"-3", -3}, {std::string(62, '0') + "7", 7},
+      {std::string(63, '0') + "7", 0}, {"99999999999999", 2147483647}};
+  for (const auto& c : ints) EXPECT_EQ(String(c.first.c_str()).ToInt(), c.second) << c.first;
 }
 
 TEST(StringTest, ConstructionFromBytesAndUtf8) {
-  String widened("\xe9");
-  ASSERT_EQ(widened.Length(), 1);
-  EXPECT_EQ(widened[0], 0xFFE9);
+  EXPECT_EQ(UnitsOf(String("\xe9")), Units{0xFFE9});
   EXPECT_TRUE(String("").SameRep(String()));
-  String text = String::FromUtf8("A\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
-  EXPECT_EQ(text, Units({0x41, 0xE9, 0x20AC, 0xD83D, 0xDE00}));
-  EXPECT_EQ(text.ToUtf8(), "A\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
-  EXPECT_EQ(String::FromUtf8("a\xffz"), Units({'a', 0xFF, 'z'}));
-  EXPECT_EQ(Units({0xD83D, 0xDE00}).ToUtf8Units(), "\xed\xa0\xbd\xed\xb8\x80");
+  const std::string smile = "A\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80";
+  String text = String::FromUtf8(smile);
+  EXPECT_EQ(UnitsOf(text), (Units{0x41, 0xE9, 0x20AC, 0xD83D, 0xDE00}));
+  EXPECT_EQ(text.ToUtf8(), smile);
+  EXPECT_EQ(UnitsOf(String::FromUtf8("a\xffz")), (Units{'a', 0xFF, 'z'}));
+  EXPECT_EQ(text.Slice(3).ToUtf8Units(), "\xed\xa0\xbd\xed\xb8\x80");
 }
 
 TEST(StringTest, LoadDecodesUtf16Utf8AndFallsBackToBytes) {
-  // UTF-16 both ways; an odd last byte is dropped.
-  EXPECT_EQ(LoadBytes(std::string("\xff\xfe" "A\0B\0" "C", 7)), Units({'A', 'B'}));
-  EXPECT_EQ(LoadBytes(std::string("\xfe\xff\x20\xac\x00" "A" "\x01", 7)), Units({0x20AC, 'A'}));
-  EXPECT_EQ(LoadBytes("A\xc3\xa9"), Units({'A', 0xE9}));
-  EXPECT_EQ(LoadBytes("\xef\xbb\xbf" "A\xe2\x82\xac"), Units({'A', 0x20AC}));
-  EXPECT_EQ(LoadBytes("\xef\xbb"), Units({0xEF, 0xBB}));
-  // Longer than one read block.
-  EXPECT_EQ(LoadBytes(std::string(10000, 'x')).Length(), 10000);
-  // Broken UTF-8 is read as bytes; the mark is skipped even then.
-  EXPECT_EQ(LoadBytes("A\xe9" "B"), Units({'A', 0xE9, 'B'}));
-  EXPECT_EQ(LoadBytes("A\xe2\x82"), Units({'A', 0xE2, 0x82}));
-  EXPECT_EQ(LoadBytes("\x80z"), Units({0x80, 'z'}));
-  EXPECT_EQ(LoadBytes("\xf0\x9f\x98\x80"), Units({0xF0, 0x9F, 0x98, 0x80}));
-  EXPECT_EQ(LoadBytes("\xef\xbb\xbf\xc3"), Units({0xC3}));
+  const std::pair<std::string, Units> files[] = {
+      // UTF-16 both ways; an odd last byte is dropped.
+      {std::string("\xff\xfe" "A\0B\0" "C", 7), {'A', 'B'}},
+      {std::string("\xfe\xff\x20\xac\x00" "A" "\x01", 7), {0x20AC, 'A'}},
+      {"A\xc3\xa9", {'A', 0xE9}},
+      {"\xef\xbb\xbf" "A\xe2\x82\xac", {'A', 0x20AC}},
+      {"\xef\xbb", {0xEF, 0xBB}},
+      // Broken UTF-8 is read as bytes; the mark is skipped even then.
+      {"A\xe9" "B", {'A', 0xE9, 'B'}},
+      {"A\xe2\x82", {'A', 0xE2, 0x82}},
+      {"\x80z", {0x80, 'z'}},
+      {"\xf0\x9f\x98\x80", {0xF0, 0x9F, 0x98, 0x80}},
+      {"\xef\xbb\xbf\xc3", {0xC3}},
+      // Longer than one read block.
+      {std::string(10000, 'x'), Units(10000, 'x')},
+  };
+  for (const auto& c : files) EXPECT_EQ(LoadBytes(c.first), c.second) << c.first.substr(0, 8);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -100,7 +101,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
                          bool closeStdin, double timeoutSeconds,
                          const std::vector<std::string>& extraEnv, const std::string& workDir) {
   ProcessResult r;
-  const std::string dir = MakeTempDir("kxrun"), in = dir + "/in";
+  const TempDir scratch("kxrun");
+  const std::string dir = scratch.path, in = dir + "/in";
   WriteFile(in, closeStdin ? "" : input);
   const int fds[3] = {open(in.c_str(), O_RDONLY | O_CLOEXEC), OpenOutput(dir + "/out"),
                       OpenOutput(dir + "/err")};
@@ -112,8 +114,6 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
   r.status = r.timedOut ? -1 : r.status;
   r.out = ReadFile(dir + "/out");
   r.err = ReadFile(dir + "/err");
-  for (const char* name : {"/in", "/out", "/err"}) unlink((dir + name).c_str());
-  rmdir(dir.c_str());
   return r;
 }
 
@@ -179,6 +179,11 @@ std::string MakeTempDir(const std::string& prefix) {
   std::string tmpl = std::string(P_tmpdir) + "/" + prefix + "XXXXXX";
   char* made = mkdtemp(tmpl.data());
   return made ? std::string(made) : std::string();
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  if (!path.empty()) std::filesystem::remove_all(path, ignored);
 }
 
 }  // namespace kxtest

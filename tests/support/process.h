@@ -7,6 +7,10 @@
 
 namespace kxtest {
 
+// The one deadline of a wait in the tests: long enough that only a hang reaches it, however
+// loaded the machine is.
+constexpr double kHangSeconds = 300;
+
 struct ProcessResult {
   int status = -1;        // exit status (0..255), or -1 when it was killed or could not start
   bool timedOut = false;  // killed because it ran past the limit
@@ -25,7 +29,7 @@ int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& 
 // standard input is at end of file at once; otherwise it reads `input`.
 // extraEnv holds "NAME=value" entries added to (or replacing in) the current environment.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = "",
-                         bool closeStdin = false, double timeoutSeconds = 30.0,
+                         bool closeStdin = false, double timeoutSeconds = kHangSeconds,
                          const std::vector<std::string>& extraEnv = {},
                          const std::string& workDir = "");
 
@@ -48,7 +52,7 @@ class Child {
   }
   bool Running();
   // Waits up to timeoutSeconds for the exit; returns the status, or -1 on time-out or signal.
-  int Wait(double timeoutSeconds);
+  int Wait(double timeoutSeconds = kHangSeconds);
   void Kill(int signal = 9);
   int Pid() const { return pid_; }
 
@@ -59,11 +63,21 @@ class Child {
 };
 
 // Polls done() every 20 ms until it holds or the time is up; true when it held.
-bool WaitFor(const std::function<bool()>& done, double seconds);
+bool WaitFor(const std::function<bool()>& done, double seconds = kHangSeconds);
 
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
 // A fresh empty directory under the system's temporary folder.
 std::string MakeTempDir(const std::string& prefix);
+
+// Such a directory, removed with all it holds when the object goes, however the test ends.
+class TempDir {
+ public:
+  explicit TempDir(const std::string& prefix) : path(MakeTempDir(prefix)) {}
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string path;
+};
 
 }  // namespace kxtest

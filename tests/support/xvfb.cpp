@@ -13,14 +13,14 @@ namespace kxtest {
 
 namespace {
 
-// Reads the display number the server writes once it listens; -1 when it does not within the
-// time limit. Letting the server choose (-displayfd) is the only race-free way when many tests
+// Reads the display number the server writes once it listens; -1 when it does not before a
+// hang's deadline. Letting the server choose (-displayfd) is the only race-free way when many tests
 // start displays at once.
-int ReadDisplayNumber(int fd, int timeoutMs) {
+int ReadDisplayNumber(int fd) {
   std::string text;
   pollfd p = {fd, POLLIN, 0};
   while (text.find('\n') == std::string::npos) {
-    if (poll(&p, 1, timeoutMs) <= 0) return -1;
+    if (poll(&p, 1, static_cast<int>(kHangSeconds * 1000)) <= 0) return -1;
     char buf[32];
     ssize_t n = read(fd, buf, sizeof buf);
     if (n <= 0) return -1;
@@ -56,7 +56,7 @@ bool Xvfb::Start(int width, int height) {
       {}, {-1, -1, -1, fds[1]}));
   close(fds[1]);
   // A server that dies closes the pipe at once; only a slow one is waited for this long.
-  number_ = server_.Pid() > 0 ? ReadDisplayNumber(fds[0], 60000) : -1;
+  number_ = server_.Pid() > 0 ? ReadDisplayNumber(fds[0]) : -1;
   close(fds[0]);
   if (number_ < 0) {
     server_.Kill();

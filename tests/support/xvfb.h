@@ -19,7 +19,7 @@ class Xvfb {
   // ":N", to hand to child processes as DISPLAY=:N.
   const std::string& Display() const { return display_; }
   // Runs a command-line tool against this display (xdotool and the like); returns its result.
-  ProcessResult Tool(const std::vector<std::string>& argv, double timeoutSeconds = 10);
+  ProcessResult Tool(const std::vector<std::string>& argv, double timeoutSeconds = kHangSeconds);
 
  private:
   Child server_;

@@ -34,11 +34,6 @@ class FaultTest : public ShellTest {
     }
     ShellTest::TearDown();
   }
-  void Hit(int code) {
-    KeyDown(code);
-    Update();
-    KeyUp(code);
-  }
   // From the menu into a running game with the action key; the menu may still be sliding in
   // after a game, so it gets a few presses.
   bool StartGame() {

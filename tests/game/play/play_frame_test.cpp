@@ -138,9 +138,11 @@ TEST_F(PlayFrameTest, ThePauseKeyAndIconPauseOnlyInPlayAndForAFreshPress) {
   app->m_imageInfo[97 * 3] = app->m_imageInfo[97 * 3 + 1] = 32;
   app->m_imageScale = 1;
   app->m_touchX[0] = app->m_touchY[0] = 16;
-  // by the icon (else the key), HUD hidden, key lock, pointer lock, game over, whether it pauses
-  const int cases[][6] = {{0, 0, 1, 0, 0, 0}, {0, 1, 0, 0, 0, 1}, {1, 0, 0, 0, 1, 0},
-                          {1, 0, 0, 1, 0, 0}, {1, 0, 0, -1, 0, 0}, {1, 0, 0, 0, 0, 1}};
+  // by the icon (else the key), HUD hidden, key lock, pointer lock, game over -> whether it
+  // pauses, the key lock and pointer lock after: the press that paused is used up
+  const int cases[][8] = {{0, 0, 1, 0, 0, 0, 1, 0},  {0, 1, 0, 0, 0, 1, 1, 0},
+                          {1, 0, 0, 0, 1, 0, 0, 0},  {1, 0, 0, 1, 0, 0, 0, 1},
+                          {1, 0, 0, -1, 0, 0, 0, -1}, {1, 0, 0, 0, 0, 1, 0, 1}};
   for (const auto& c : cases) {
     c[0] ? KeyUp(27) : KeyDown(27);
     app->m_pointerCount = c[0];
@@ -150,10 +152,7 @@ TEST_F(PlayFrameTest, ThePauseKeyAndIconPauseOnlyInPlayAndForAFreshPress) {
     app->m_gameOver = c[4];
     app->m_paused = 0;
     app->p_InGame();
-    // The press that paused is used up: the key lock for the key, the pointer lock for the icon.
-    const int keyLock = c[5] && !c[0] ? 1 : c[2], pointerLock = c[5] && c[0] ? 1 : c[3];
-    EXPECT_EQ(Values(app->m_paused, app->m_keyLock, app->m_pointerLock),
-              Values(c[5], keyLock, pointerLock))
+    EXPECT_EQ(Values(app->m_paused, app->m_keyLock, app->m_pointerLock), Values(c[5], c[6], c[7]))
         << c[0] << c[1] << c[2] << c[3] << c[4];
   }
   EXPECT_EQ(Values(app->m_pauseMenu, app->m_menuIntro), Values(1, -32));

@@ -6,7 +6,9 @@
 //                                  would, and exits;
 //   kx_game_xtool grab <out.ppm> <x> <y> <w> <h>
 //                                  writes a rectangle of the screen as a binary PPM, fast
-//                                  enough to poll for a screen that shows only briefly.
+//                                  enough to poll for a screen that shows only briefly;
+//   kx_game_xtool norepeat         turns the server's key repeat off, so a key held until its
+//                                  effect shows is one press however long that takes.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <stb/stb_image_write.h>
@@ -96,6 +98,11 @@ int main(int argc, char** argv) {
   if (argc == 2 && strcmp(argv[1], "focus-next") == 0) status = FocusNext(display);
   if (argc == 3 && strcmp(argv[1], "close") == 0) {
     status = Close(display, static_cast<Window>(strtoul(argv[2], nullptr, 10)));
+  }
+  if (argc == 2 && strcmp(argv[1], "norepeat") == 0) {
+    XAutoRepeatOff(display);
+    XSync(display, False);
+    status = 0;
   }
   if (argc == 7 && strcmp(argv[1], "grab") == 0) {
     status = Grab(display, argv[2], atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));

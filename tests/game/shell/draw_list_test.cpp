@@ -100,10 +100,8 @@ TEST_F(DrawListTest, ImagesAreRotatedAndScaledAndEmptySlotsDrawNothing) {
   EXPECT_EQ(c.kind, 's');
   // Scale 2 (window) x 3 (record) x 0.5 (asset scale) across, 2 x 1 x 0.5 down, turned by
   // the stored -90 degrees about the handle placed at (200, 100).
-  EXPECT_NEAR(c.ix, 0, 1e-5);
-  EXPECT_NEAR(c.iy, 3, 1e-5);
-  EXPECT_NEAR(c.jx, -1, 1e-5);
-  EXPECT_NEAR(c.jy, 0, 1e-5);
+  const float matrix[4] = {c.ix, c.iy, c.jx, c.jy}, expected[4] = {0, 3, -1, 0};
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(matrix[i], expected[i], 1e-5) << i;
   EXPECT_NEAR(c.ix * c.x + c.jx * c.y + c.tx, 200 + 16, 1e-3);  // where the frame's corner lands
   EXPECT_NEAR(c.iy * c.x + c.jy * c.y + c.ty, 100 - 96, 1e-3);
 }

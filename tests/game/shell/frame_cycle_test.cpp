@@ -12,11 +12,6 @@ class FrameCycleTest : public ShellTest {
     Create();
     LoadAll();
   }
-  void Hit(int code) {
-    KeyDown(code);
-    Update();
-    KeyUp(code);
-  }
   std::vector<int> Buttons(std::initializer_list<int> slots) {
     std::vector<int> v;
     for (int i : slots) v.push_back(app->m_screenButtons[i]);
@@ -28,9 +23,7 @@ TEST_F(FrameCycleTest, F4AndTheCloseKeyEndTheRunQuietlyWithoutSaving) {
   for (int key : {115, 432}) {
     host->ClearQuit();
     size_t saves = host->saves.size();
-    KeyDown(key);
-    Update();
-    KeyUp(key);
+    Hit(key);
     EXPECT_TRUE(host->Quitting()) << key;
     EXPECT_EQ(host->saves.size(), saves) << key;
   }

@@ -51,7 +51,7 @@ TEST_F(SaveDataTest, FirstStartSavesCorrectedDefaultsAndDefaultsRoundTrip) {
 
 TEST_F(SaveDataTest, EachDamagedBlockFallsBackAlone) {
   std::string out = CreateWith(StateOf({{3, 7}, {5, 2}, {25, 10}, {26, 6}, {34, 6},
-                                        {35, 500}, {36, 400}, {55, 4 * 500 + 3 * 400}}));
+                                        {35, 500}, {36, 400}, {55, 3200}}));
   EXPECT_TRUE(Printed(out, "Settings Checksum Invalid\nBadges Loaded\nHighscore 0 Loaded\n"));
   EXPECT_EQ(std::vector<int>({app->m_settings[3], app->m_settings[5], app->m_settings[10]}),
             std::vector<int>({0, 1, 64}));
@@ -59,7 +59,7 @@ TEST_F(SaveDataTest, EachDamagedBlockFallsBackAlone) {
   EXPECT_EQ(app->m_highScores[0], 500);
   EXPECT_EQ(app->m_highScores[30], 400);
 
-  out = CreateWith(StateOf({{5, 1}, {25, 5}, {35, 900}, {55, 3600}, {56, 800}, {76, 4 * 800 + 1}}));
+  out = CreateWith(StateOf({{5, 1}, {25, 5}, {35, 900}, {55, 3600}, {56, 800}, {76, 3201}}));
   EXPECT_TRUE(Printed(out, "Highscore 0 Loaded\nHighscore 1 Checksum Invalid\nHighscore 2 Loaded"));
   EXPECT_EQ(app->m_highScores[0], 900);
   EXPECT_EQ(app->m_highScores[10], 0);
@@ -155,7 +155,7 @@ TEST_F(SaveDataTest, TheICadeModeAndFullScreenAreKeptAcrossARestart) {
   CreateWith(StateOf({{5, 1}, {25, 5}}));
   EXPECT_EQ(kx_Skarblit_iCadeControls, 0);
   EXPECT_EQ(glfw.opens, 0) << "no window asked for";
-  CreateWith(StateOf({{5, 1}, {6, 1}, {7, 1}, {25, 5 + 6 + 7}}));
+  CreateWith(StateOf({{5, 1}, {6, 1}, {7, 1}, {25, 18}}));
   EXPECT_EQ(kx_Skarblit_iCadeControls, 1);
   EXPECT_EQ(app->m_fullscreen, 1);
   EXPECT_EQ(glfw.mode, glfw2::FULLSCREEN);

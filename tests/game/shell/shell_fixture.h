@@ -137,6 +137,12 @@ class ShellTest : public ::testing::Test {
   void KeyDown(int code) { input->p_KeyEvent(KxEventKeyDown, code); }
   void KeyUp(int code) { input->p_KeyEvent(KxEventKeyUp, code); }
   void TypeChar(int c) { input->p_KeyEvent(KxEventKeyChar, c); }
+  // A key held across one update, released after it.
+  void Hit(int code) {
+    KeyDown(code);
+    Update();
+    KeyUp(code);
+  }
   void Resize(int w, int h) {
     glfw.width = w;
     glfw.height = h;

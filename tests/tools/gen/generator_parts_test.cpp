@@ -13,7 +13,8 @@
 namespace {
 
 TEST(GeneratorSynth, WavFilesHoldTheSamplesClippedToSixteenBits) {
-  std::string dir = kxtest::MakeTempDir("wav");
+  const kxtest::TempDir scratch("wav");
+  const std::string& dir = scratch.path;
   gen::Buffer b = {0.0f, 0.5f, -0.5f, 1.5f, -1.5f, 0.25f};
   ASSERT_TRUE(gen::WriteWav(dir + "/t.wav", b, 2));
   // The header's format fields are checked on every committed effect the generator wrote.
@@ -24,7 +25,6 @@ TEST(GeneratorSynth, WavFilesHoldTheSamplesClippedToSixteenBits) {
   std::vector<short> expect = {0, 16384, -16384, 32767, -32767, 8192};
   EXPECT_EQ(w.samples, expect);
   EXPECT_FALSE(gen::WriteWav(dir + "/no/such/dir.wav", b, 1));
-  kxtest::RunProcess({"/bin/rm", "-rf", dir});
 }
 
 }  // namespace
