@@ -1,10 +1,10 @@
-// The game at its heaviest, driven on the windowless stand-in host of the shell tests with the
+// The game at its heaviest, driven on the windowless stand-in host of the game tests with the
 // real render device, whose OpenGL calls are counted and dropped, and a silent audio device.
 #pragma once
 #include <vector>
 
 #include "host/replay/format.h"
-#include "tests/game/shell/shell_fixture.h"
+#include "tests/support/game_world.h"
 
 namespace skarbench {
 
@@ -30,14 +30,10 @@ struct Snapshot {
   double time = 0;
 };
 
-class World : public shelltest::ShellTest {
+class World : public gametest::GameWorld {
  public:
   // Builds the game, loads every asset and sets up the maximum-load scene.
   World();
-  void TestBody() override {}
-  using shelltest::ShellTest::app;
-  using shelltest::ShellTest::glfw;
-  using shelltest::ShellTest::host;
   gxtkGraphics* device = nullptr;  // the real render device the game draws with
 
   // One frame as the host runs it: update, collector step, render, collector step; the two

@@ -1,4 +1,4 @@
-// The benchmark's world: the shell tests' stand-in host with the real render device over a
+// The benchmark's world: the game tests' stand-in host with the real render device over a
 // counting OpenGL seam (which drops the calls, or passes them on to the driver once a real
 // window is open), a silent audio device, and the maximum-load scene set up directly.
 #include <x86intrin.h>
@@ -131,7 +131,7 @@ void Put(Array<float>& a, const std::vector<float>& v) {
 
 World::World() {
   InstallCountingGl();
-  SetUp();
+  Start();
   Create();
   device = new gxtkGraphics;
   kx_graphics_SetGraphicsDevice(device);

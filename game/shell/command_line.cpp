@@ -32,6 +32,11 @@ const CommandOption kOptions[] = {
      [](CommandLine& line, const char* v) { return ReplayFile(line, &CommandLine::replay, v); }},
     {"--verify", "FILE", "replay a run without a window; 0 when it matches",
      [](CommandLine& line, const char* v) { return ReplayFile(line, &CommandLine::verify, v); }},
+    {"--script", "FILE", "with --record: play the inputs of FILE, without a window",
+     [](CommandLine& line, const char* v) -> const char* {
+       line.script = v;
+       return nullptr;
+     }},
 };
 const int kOptionCount = sizeof kOptions / sizeof kOptions[0];
 
@@ -85,7 +90,10 @@ const char* NextValue(int argc, const char* const* argv, int& i, bool& ended) {
 }  // namespace
 
 CommandLine kx_cmdline_Parse(int argc, const char* const* argv) {
-  return kx_cmdline_Parse2(argc, argv, kOptions, kOptionCount);
+  CommandLine line = kx_cmdline_Parse2(argc, argv, kOptions, kOptionCount);
+  if (line.status < 0 && !line.script.empty() && line.record.empty())
+    return Mistake("--script goes with --record", kOptions, kOptionCount);
+  return line;
 }
 
 CommandLine kx_cmdline_Parse2(int argc, const char* const* argv, const CommandOption* options,

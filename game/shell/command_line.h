@@ -10,6 +10,8 @@ struct CommandLine {
   std::string text;  // printed before ending: to standard output for status 0, else to standard error
   // At most one of these is set: record the run into the file, watch the file, verify it.
   std::string record, replay, verify;
+  // With record: the run is played from this script of inputs instead of by a player.
+  std::string script;
 };
 
 struct CommandOption {

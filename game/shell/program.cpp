@@ -15,6 +15,7 @@
 #include "game/shell/globals.h"
 #include "graphics/gl.h"
 #include "host/replay/host.h"
+#include "host/replay/script.h"
 #include "net/asyncevent.h"
 
 // The runtime modules come first: the game's globals may rely on them.
@@ -62,13 +63,33 @@ void GrabWhenAsked() {
   if (!grabAt.empty()) kx_replay_frame = GrabFrame;
 }
 
-int Record(const std::string& path, int argc, const char** argv) {
-  KxRecordingGame* host = new KxRecordingGame;
+// Without a window nothing is drawn or heard, as when verifying.
+void Unseen() {
+  setenv("ALSOFT_DRIVERS", "null", 1);
+  kx_graphics_gl = kx_graphics_NullGl();
+}
+
+// A scripted recording is played by its script, without a window; the others by the player.
+int Record(const std::string& path, const std::string& script, int argc, const char** argv) {
+  KxRecordingGame* host = nullptr;
+  if (script.empty()) {
+    host = new KxRecordingGame;
+  } else {
+    KxScriptedGame* scripted = new KxScriptedGame;
+    std::string error;
+    if (!scripted->Load(script, &error)) {
+      std::fprintf(stderr, "skarblit: %s: %s\n", script.c_str(), error.c_str());
+      delete scripted;
+      return 2;
+    }
+    Unseen();
+    host = scripted;
+  }
   if (!host->Record(path, KX_VERSION, kx_replay_FolderChecksum(kData))) {
     std::fprintf(stderr, "skarblit: %s: %s\n", path.c_str(), host->Error().c_str());
     return 2;
   }
-  GrabWhenAsked();
+  if (script.empty()) GrabWhenAsked();
   return KxVantorGame::Main2(host, argc, argv);
 }
 
@@ -99,8 +120,7 @@ int Replay(const std::string& path, bool watch, int argc, const char** argv) {
     GrabWhenAsked();
   } else {
     // Verifying needs neither pictures nor sound.
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    kx_graphics_gl = kx_graphics_NullGl();
+    Unseen();
     kx_Skarblit_finished = NoteGame;
   }
   KxReplayGame* host = new KxReplayGame(watch);
@@ -123,13 +143,13 @@ int kx_Skarblit_Main(int argc, char** argv) {
   }
   const char** args = const_cast<const char**>(argv);
   kx_replay_digest = kx_Skarblit_Digest;
-  // A replay never touches the state; the game and a recorded game do.
-  bool playing = line.replay.empty() && line.verify.empty();
+  // A replay or a scripted run never touches the state; the game and a recorded game do.
+  bool playing = line.replay.empty() && line.verify.empty() && line.script.empty();
   if (playing && !kx_files_LockState()) {
     std::puts("Skarblit is already running here");
     return 1;
   }
-  if (!line.record.empty()) return Record(line.record, argc, args);
+  if (!line.record.empty()) return Record(line.record, line.script, argc, args);
   if (!line.replay.empty()) return Replay(line.replay, true, argc, args);
   if (!line.verify.empty()) return Replay(line.verify, false, argc, args);
   return KxVantorGame::Main(argc, args);

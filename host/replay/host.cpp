@@ -62,7 +62,7 @@ int KxReplayHost::Millisecs() {
 
 void KxReplayHost::GetDate(Array<int> date) {
   const KxReplayEntry& fields = Answer(KxReplayDate, [&] {
-    KxVantorGame::GetDate(date);
+    PlatformDate(date);
     std::vector<int> ints(7, 0);
     for (int i = 0; i < 7 && i < date.Length(); ++i) ints[i] = date[i];
     return KxReplayEntry(KxReplayDate, ints);
@@ -107,7 +107,7 @@ int KxReplayHost::GetDeviceHeight() {
 String KxReplayHost::LoadState() {
   return state_ = Answer(KxReplayState, [&] {
                     KxReplayEntry entry(KxReplayState);
-                    entry.text = KxVantorGame::LoadState();
+                    entry.text = PlatformState();
                     return entry;
                   }).text;
 }
@@ -246,6 +246,7 @@ void KxRecordingGame::Finish() {
 void KxRecordingGame::Stop(const std::string& why) {
   if (!recording_) return;
   recording_ = false;
+  stopped_ = true;
   if (writer_.IsOpen()) writer_.Flush();
   std::printf("Recording stopped: %s\n", why.c_str());
   std::fflush(stdout);

@@ -65,6 +65,10 @@ class KxReplayHost : public KxVantorGame {
   virtual void Diverge(const std::string&) {}
   // After the rest of a render: the recording host brings its file up to date.
   virtual void Rendered() {}
+  // What a recording asks for the date and the stored state: the platform's, unless a host
+  // answers for it.
+  virtual void PlatformDate(Array<int> date) { KxVantorGame::GetDate(date); }
+  virtual String PlatformState() { return KxVantorGame::LoadState(); }
 
   // The state string last loaded or stored: the run's final state.
   String state_;
@@ -78,6 +82,8 @@ class KxRecordingGame : public KxReplayHost {
   // recording, only once the game's first window is open. False with Error() saying why.
   bool Record(const std::string& path, const std::string& programVersion, uint64_t dataChecksum);
   const std::string& Error() const { return error_; }
+  // True once the recording stopped before the run's end.
+  bool Stopped() const { return stopped_; }
   // Writes the rest of the run and the final state string.
   void Finish();
 
@@ -106,6 +112,7 @@ class KxRecordingGame : public KxReplayHost {
   std::string path_, version_, error_;
   uint64_t data_ = 0;
   bool recording_ = false;
+  bool stopped_ = false;
   int renders_ = 0;
 };
 

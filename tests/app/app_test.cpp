@@ -4,9 +4,6 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "app/app.h"
 #include "host/glfwgame.h"
@@ -20,56 +17,40 @@ typedef std::vector<std::pair<int, int>> Sizes;
 struct ModesGlfw : kxtest::FakeGlfw {
   std::vector<glfw2::VidMode> modes;
   int GetVideoModes(glfw2::VidMode* list, int maxcount) override {
-    int n = std::min(maxcount, static_cast<int>(modes.size()));
-    std::copy_n(modes.begin(), n, list);
-    return n;
+    return static_cast<int>(std::copy_n(modes.begin(), std::min<size_t>(maxcount, modes.size()),
+                                        list) - list);
   }
 };
 
-// Remembers the device size the framework reported when the update ran.
-class SizeApp : public c_App {
- public:
+// Logs the device size at each update, and the order of suspension and resumption, the
+// application's share and the audio device's.
+std::string order;
+int Log(const char* what) { return order += what, 0; }
+struct LogApp : c_App {
   Sizes seen;
   int p_OnUpdate() override {
-    seen.emplace_back(kx_app_DeviceWidth(), kx_app_DeviceHeight());
-    return 0;
+    return seen.emplace_back(kx_app_DeviceWidth(), kx_app_DeviceHeight()), 0;
   }
-};
-
-// Writes the order of suspension and resumption into one log, the application's share and the
-// audio device's. The device opens OpenAL's silent driver.
-std::string order;
-int Log(const char* what) {
-  order += what;
-  return 0;
-}
-class OrderApp : public c_App {
- public:
   int p_OnSuspend() override { return Log("app-suspend "); }
   int p_OnResume() override { return Log("app-resume "); }
 };
-class OrderAudio : public gxtkAudio {
- public:
+struct LogAudio : gxtkAudio {
   int Suspend() override { return Log("audio-suspend "); }
   int Resume() override { return Log("audio-resume "); }
 };
 
-class AppTest : public testing::Test {
- protected:
+struct AppTest : testing::Test {
   void SetUp() override { kx_app__game = &host; }
   void TearDown() override {
-    kx_app__app = nullptr;
-    kx_app__delegate = nullptr;
-    kx_app__game = nullptr;
+    kx_app__app = nullptr, kx_app__delegate = nullptr, kx_app__game = nullptr;
   }
-
   ModesGlfw glfw;
   KxGlfwGame host;
 };
 
 TEST_F(AppTest, DisplayModesDropDuplicatesAndKeepFirstSeenOrder) {
-  for (auto mode : Sizes{{800, 600}, {1024, 768}, {800, 600}, {640, 480}, {1024, 768}, {600, 800}}) {
-    glfw.modes.push_back({mode.first, mode.second, 8, 8, 8});
+  for (auto m : Sizes{{800, 600}, {1024, 768}, {800, 600}, {640, 480}, {1024, 768}, {600, 800}}) {
+    glfw.modes.push_back({m.first, m.second, 8, 8, 8});
   }
   kx_app_EnumDisplayModes();
   Sizes got;
@@ -80,22 +61,15 @@ TEST_F(AppTest, DisplayModesDropDuplicatesAndKeepFirstSeenOrder) {
   EXPECT_EQ(got, (Sizes{{800, 600}, {1024, 768}, {640, 480}, {600, 800}, {1280, 1024}}));
 }
 
-TEST_F(AppTest, DeviceSizeFollowsTheWindowBeforeEachUpdate) {
-  SizeApp* app = new SizeApp;
+TEST_F(AppTest, DeviceSizeFollowsTheWindowAndSuspensionReachesTheAudioDevice) {
+  setenv("ALSOFT_DRIVERS", "null", 1);
+  LogApp* app = new LogApp;
   app->m_new();
   gc_assign(kx_app__delegate->m_input, (new c_InputDevice)->m_new());
+  gc_assign(kx_app__delegate->m_audio, new LogAudio);
   glfw.width = 640;
-  glfw.height = 480;
-  kx_app__delegate->UpdateGame();
-  glfw.height = 500;
-  kx_app__delegate->UpdateGame();
+  for (int height : {480, 500}) glfw.height = height, kx_app__delegate->UpdateGame();
   EXPECT_EQ(app->seen, (Sizes{{640, 480}, {640, 500}})) << "one side alone is a change";
-}
-
-TEST_F(AppTest, SuspensionAndResumptionReachTheAudioDevice) {
-  setenv("ALSOFT_DRIVERS", "null", 1);
-  (new OrderApp)->m_new();
-  gc_assign(kx_app__delegate->m_audio, new OrderAudio);
   kx_app__delegate->SuspendGame();
   kx_app__delegate->ResumeGame();
   EXPECT_EQ(order, "app-suspend audio-suspend audio-resume app-resume ");

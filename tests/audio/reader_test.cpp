@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
 
 #include "host/audiodata.h"
 #include "tests/audio/support.h"
@@ -13,6 +12,7 @@ using namespace audiotest;
 namespace {
 
 typedef unsigned char* (*Reader)(FILE*, int*, int*, int*, int*);
+typedef std::vector<std::pair<std::string, std::string>> Cases;  // name, bytes
 
 // Length, channels, bytes per sample and rate as the reader gave them, then the bytes of the
 // first frames; empty when it gave nothing.
@@ -28,7 +28,11 @@ std::vector<int> Decode(Reader reader, std::string bytes, int dataBytes = 0) {
   return got;
 }
 
-std::string OggFile() { return kxtest::ReadFile("tests/data/tone_stereo.ogg"); }
+void ExpectNothing(Reader reader, const Cases& cases) {
+  for (const auto& c : cases) EXPECT_EQ(Decode(reader, c.second), std::vector<int>()) << c.first;
+}
+
+const std::string kOgg = kxtest::ReadFile("tests/data/tone_stereo.ogg");
 
 TEST(WavReader, ReadsPastForeignAndPaddedChunksToTheWholeFrames) {
   std::string pcm;
@@ -45,7 +49,8 @@ TEST(WavReader, UnsupportedBrokenOrOversizedFilesFail) {
   std::string data = Chunk("data", std::string(64, '\1'));
   std::string good = Riff(FmtChunk(1, 1, 8000, 8) + data);
   std::string head = Riff(FmtChunk(1, 2, 44100, 16));
-  const std::pair<const char*, std::string> cases[] = {
+  EXPECT_EQ(Decode(LoadWAV, good), (std::vector<int>{64, 1, 1, 8000}));
+  ExpectNothing(LoadWAV, {
       {"float samples", Riff(FmtChunk(3, 1, 8000, 32) + data)},
       {"no channels", Riff(FmtChunk(1, 0, 8000, 16) + data)},
       {"under a byte per sample", Riff(FmtChunk(1, 1, 8000, 4) + data)},
@@ -63,58 +68,49 @@ TEST(WavReader, UnsupportedBrokenOrOversizedFilesFail) {
       {"data of 4 GB", head + "data" + Le32(0xFFFFFFF0u) + std::string(16, 'x')},
       // A later good data chunk is never reached: the short one ran to the end of the file.
       {"data past a good one", head + "data" + Le32(40) + "12345678" + Chunk("data", "ab")},
-  };
-  EXPECT_EQ(Decode(LoadWAV, good), (std::vector<int>{64, 1, 1, 8000}));
-  for (const auto& c : cases) EXPECT_EQ(Decode(LoadWAV, c.second), std::vector<int>()) << c.first;
+  });
 }
 
-TEST(OggReader, DecodesOurToneFileWholeWhateverFollowsItsEnd) {
-  const std::string ogg = OggFile();
+TEST(OggReader, DecodesOurToneFileWholeWhateverFollowsItsEndAndRefusesCutOrLyingOnes) {
+  ASSERT_GT(kOgg.size(), 1000u);
   // As made, padded by a tool, with a tag appended, and followed by a second stream.
   for (const std::string& extra : {std::string(), std::string(4096, '\0'),
-                                   "TAG" + std::string(125, 'x'), ogg}) {
-    EXPECT_EQ(Decode(LoadOGG, ogg + extra), (std::vector<int>{5513, 2, 2, 22050})) << extra.size();
+                                   "TAG" + std::string(125, 'x'), kOgg}) {
+    EXPECT_EQ(Decode(LoadOGG, kOgg + extra), (std::vector<int>{5513, 2, 2, 22050})) << extra.size();
   }
-}
-
-TEST(OggReader, TruncatedForeignOrLyingStreamsGiveNothing) {
-  const std::string ogg = OggFile();
-  ASSERT_GT(ogg.size(), 1000u);
-  std::vector<std::pair<std::string, std::string>> cases = {{"a WAV file", SilentWav(800, 8000)}};
+  Cases cases = {{"a WAV file", SilentWav(800, 8000)}};
   // Cut in the headers, in the codebooks, and inside the one page of audio.
-  for (size_t keep : {0ul, 40ul, 200ul, 1000ul, ogg.size() - 300}) {
-    cases.push_back({std::to_string(keep) + " bytes", ogg.substr(0, keep)});
+  for (size_t keep : {0ul, 40ul, 200ul, 1000ul, kOgg.size() - 300}) {
+    cases.push_back({std::to_string(keep) + " bytes", kOgg.substr(0, keep)});
   }
   // The end of a later stream does not make up for the cut.
-  cases.push_back({"cut and followed by a whole stream", ogg.substr(0, 1000) + ogg});
-  std::string lying = ogg;
-  lying.replace(ogg.find("\x03vorbis") + 7, 4, Le32(0xFFFFFFF0u));
-  cases.push_back({"a comment length running past its packet", lying});
-  lying = ogg;
-  // After type, "vorbis", version and channels.
-  lying.replace(ogg.find("\x01vorbis") + 12, 4, Le32(0x80000000u));
-  cases.push_back({"a sample rate beyond an int", lying});
-  for (const auto& c : cases) EXPECT_EQ(Decode(LoadOGG, c.second), std::vector<int>()) << c.first;
+  cases.push_back({"cut and followed by a whole stream", kOgg.substr(0, 1000) + kOgg});
+  // A comment length running past its packet; a sample rate beyond an int (after type,
+  // "vorbis", version and channels).
+  for (const auto& lie : {std::make_pair("\x03vorbis", 7u), std::make_pair("\x01vorbis", 12u)}) {
+    std::string lying = kOgg;
+    const uint32_t value = lie.second == 7 ? 0xFFFFFFF0u : 0x80000000u;
+    lying.replace(kOgg.find(lie.first) + lie.second, 4, Le32(value));
+    cases.push_back({lie.first + 1, lying});
+  }
+  ExpectNothing(LoadOGG, cases);
 }
 
 // The reader goes by the ending in any case; what it loads counts towards the collector's
-// cycle: 800 mono frames of 2 bytes, and 5513 stereo ones.
+// cycle: 800 mono frames of 2 bytes, and 5513 stereo ones (0: refused).
 TEST(HostAudioData, PicksTheReaderByTheEndingInAnyCase) {
-  TempDir dir("kxaudiodata");
-  const struct {
-    const char* name;
-    std::string bytes;
-    int external;  // 0: refused
-  } files[] = {{"/TONE.WAV", SilentWav(800, 8000), 1600}, {"/Tone.Ogg", OggFile(), 22052},
-               {"/tone.mp3", SilentWav(800, 8000), 0}};
+  const kxtest::TempDir dir("kxaudiodata");
+  const std::pair<std::string, int> files[] = {{"/TONE.WAV", 1600}, {"/Tone.Ogg", 22052},
+                                               {"/tone.mp3", 0}};
   KxGlfwGame host;
   for (const auto& f : files) {
-    ASSERT_TRUE(kxtest::WriteFile(dir.path + f.name, f.bytes));
+    const bool ogg = f.first == "/Tone.Ogg";
+    ASSERT_TRUE(kxtest::WriteFile(dir.path + f.first, ogg ? kOgg : SilentWav(800, 8000)));
     int length = 0, channels = 0, bytes = 0, rate = 0, external = gc_ext_new_bytes.load();
-    unsigned char* data =
-        host.LoadAudioData(String::FromUtf8(dir.path + f.name), &length, &channels, &bytes, &rate);
-    EXPECT_EQ(data != nullptr, f.external != 0) << f.name;
-    EXPECT_EQ(gc_ext_new_bytes.load() - external, f.external) << f.name;
+    unsigned char* data = host.LoadAudioData(String::FromUtf8(dir.path + f.first), &length,
+                                             &channels, &bytes, &rate);
+    EXPECT_EQ(data != nullptr, f.second != 0) << f.first;
+    EXPECT_EQ(gc_ext_new_bytes.load() - external, f.second) << f.first;
     free(data);
   }
 }

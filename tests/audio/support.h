@@ -1,22 +1,14 @@
-// Helpers shared by the audio tests: WAV byte images, a scratch folder removed however the
-// test ends, and running a test again in a child process whose OpenAL reads a configuration of
-// the test's choosing (OpenAL reads its configuration once per process).
+// Helpers shared by the audio tests: WAV byte images, and running a test again in a child
+// process whose OpenAL reads a configuration of the test's choosing (OpenAL reads its
+// configuration once per process).
 #pragma once
 #include <gtest/gtest.h>
-
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
 
 #include "audio/audio.h"
 #include "host/glfwgame.h"
 #include "tests/support/process.h"
 
 namespace audiotest {
-
-// Long enough that only a hang reaches it, and within the test time-out.
-const double kHang = 240;
 
 inline std::string Le16(int v) {
   return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF)};
@@ -41,33 +33,21 @@ inline std::string SilentWav(int frames, int rate) {
   return Riff(FmtChunk(1, 1, rate, 16) + Chunk("data", std::string(2 * frames, '\0')));
 }
 
-struct TempDir {
-  const std::string path;
-  explicit TempDir(const char* prefix) : path(kxtest::MakeTempDir(prefix)) {}
-  ~TempDir() { std::filesystem::remove_all(path); }
-};
-
 // An OpenAL configuration with a driver that plays to nowhere.
 const char* const kNullConfig = "[general]\ndrivers=null\n";
 
-// The child's scratch folder, "" in the parent.
-inline std::string ChildDir() {
-  const char* dir = std::getenv("KX_AUDIO_DIR");
-  return dir ? dir : "";
-}
-
 // In the parent: runs the current test in a child whose OpenAL reads `config`, expects it to
-// pass, and returns false. In the child: returns true, and the test goes on.
+// pass, and returns false. In the child (marked by KX_AUDIO_CHILD): returns true, and the test
+// goes on.
 inline bool InAudioChild(const std::string& config) {
-  if (!ChildDir().empty()) return true;
-  TempDir dir("kxaudio");
+  if (std::getenv("KX_AUDIO_CHILD")) return true;
+  const kxtest::TempDir dir("kxaudio");
   EXPECT_TRUE(kxtest::WriteFile(dir.path + "/alsoft.conf", config));
   const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
   const std::string filter = std::string(test->test_suite_name()) + "." + test->name();
   kxtest::ProcessResult child = kxtest::RunProcess(
-      {"/proc/self/exe", "--gtest_filter=" + filter}, "", true, kHang,
-      {"ALSOFT_CONF=" + dir.path + "/alsoft.conf", "KX_AUDIO_DIR=" + dir.path,
-       "ALSOFT_LOGLEVEL=0"});
+      {"/proc/self/exe", "--gtest_filter=" + filter}, "", true, kxtest::kHangSeconds,
+      {"ALSOFT_CONF=" + dir.path + "/alsoft.conf", "KX_AUDIO_CHILD=1", "ALSOFT_LOGLEVEL=0"});
   EXPECT_EQ(child.status, 0) << child.out << child.err;
   EXPECT_NE(child.out.find("[  PASSED  ] 1 test"), std::string::npos) << "the test did not run";
   return false;
@@ -76,16 +56,10 @@ inline bool InAudioChild(const std::string& config) {
 // In the child: a host to load files through, the sound module's roots and a device.
 struct AudioRig {
   KxGlfwGame host;
-  gxtkAudio* audio = nullptr;
+  gxtkAudio* audio = (KxGame::_game = &host, kx_audio_Init(), new gxtkAudio);
   // A quarter of a second of sound.
   const String tone = String("tests/data/tone_stereo.ogg");
-
-  AudioRig() {
-    KxGame::_game = &host;
-    kx_audio_Init();
-    audio = new gxtkAudio;
-    kx_audio_SetAudioDevice(audio);
-  }
+  AudioRig() { kx_audio_SetAudioDevice(audio); }
 };
 
 }  // namespace audiotest

@@ -4,7 +4,6 @@
 #include <stb/stb_image.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <set>
 #include <string>
 
@@ -13,15 +12,10 @@
 
 namespace {
 
-struct TempDir {
-  const std::string path = kxtest::MakeTempDir("kx_glbench");
-  ~TempDir() { std::filesystem::remove_all(path); }
-};
-
 TEST(GlBench, FiltersTheSameSceneIntoFewerDrawCallsAndShootsTheWholeFrame) {
   kxtest::Xvfb xvfb;
   ASSERT_TRUE(xvfb.Start()) << "Xvfb did not come up";
-  TempDir dir;
+  kxtest::TempDir dir("kx_glbench");
   const std::string shot = dir.path + "/shot.png";
   kxtest::ProcessResult run = kxtest::RunProcess(
       {std::string(KX_BINARY_DIR) + "/skarblit-bench", "--gl", "--frames=3", "--shot", shot}, "",
@@ -42,9 +36,7 @@ TEST(GlBench, FiltersTheSameSceneIntoFewerDrawCallsAndShootsTheWholeFrame) {
   ASSERT_NE(rgb, nullptr) << "no shot";
   EXPECT_EQ(w * 1000 + h, 640480);
   std::set<int> shades;
-  for (const unsigned char* p = rgb; p < rgb + 3 * w * h; p += 3) {
-    shades.insert(p[0] << 16 | p[1] << 8 | p[2]);
-  }
+  for (const unsigned char* p = rgb; p < rgb + 3 * w * h; p += 3) shades.insert(p[0] << 16 | p[1] << 8 | p[2]);
   EXPECT_GT(shades.size(), 1000u);
   stbi_image_free(rgb);
 }

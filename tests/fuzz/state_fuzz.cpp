@@ -6,16 +6,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/game/shell/shell_fixture.h"
+#include "tests/support/game_world.h"
 
 namespace {
 
-class Harness : public shelltest::ShellTest {
+class Harness : public gametest::GameWorld {
  public:
-  void TestBody() override {}
   // The artwork is left out: decoding it for every input would only slow the search down.
-  void Start() {
-    SetUp();
+  void Begin() {
+    Start();
     host->missing.insert(".png");
   }
   void Run(const String& state) {
@@ -47,7 +46,7 @@ String Decode(const unsigned char* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
   static Harness* harness = [] {
     Harness* h = new Harness;
-    h->Start();
+    h->Begin();
     return h;
   }();
   harness->Run(Decode(data, size));

@@ -1,7 +1,8 @@
-// A scripted windowing library for host tests: a settable clock that sleeping advances,
-// window state, held keys, joysticks and gamepads with their comings and goings, the gamepad
-// mappings added, video modes, and a hook run at every event poll.
+// The one scripted windowing library of every layer's tests: a settable clock that sleeping
+// advances, window state, held keys, joysticks and gamepads with their comings and goings, the
+// gamepad mappings added, video modes, and a hook run at every event poll.
 #pragma once
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string>
@@ -25,23 +26,22 @@ class FakeGlfw : public glfw2::Api {
   ~FakeGlfw() override { glfw2::Install(nullptr); }
 
   double time = 1.0;  // a real clock has always moved on from 0 by the first frame
-  int sleeps = 0, polls = 0, waits = 0, swaps = 0;
+  int sleeps = 0, waits = 0, swaps = 0;
   int closeAfterSwaps = -1;  // the window closes at this buffer swap
   bool opened = false, active = true, keyRepeat = false, terminated = false;
   int width = 0, height = 0, mode = 0, opens = 0, posX = -1, posY = -1, refreshHint = 0;
+  int mouseX = 0, mouseY = 0;
   std::string title;
-  size_t iconSizes = 0;
   std::vector<std::string> calls;  // "close", "open", "swapinterval" in call order
+  std::vector<std::string> mappings;  // the lines UpdateGamepadMapping was given
   std::function<void()> onEvents;
   std::set<int> keysDown;
-  int mouseX = 0, mouseY = 0;
   glfw2::KeyFun keyFun = nullptr;
   glfw2::CharFun charFun = nullptr;
   glfw2::MouseButtonFun mouseButtonFun = nullptr;
   glfw2::MousePosFun mousePosFun = nullptr;
   glfw2::WindowCloseFun closeFun = nullptr;
   Joystick joysticks[16];
-  std::vector<std::string> mappings;  // the lines UpdateGamepadMapping was given
   glfw2::VidMode desktop = {1280, 1024, 8, 8, 8};
 
   int Init() override { return glfw2::kTrue; }
@@ -56,7 +56,7 @@ class FakeGlfw : public glfw2::Api {
   }
   void CloseWindow() override { calls.push_back("close"), opened = false; }
   void SetWindowTitle(const char* t) override { title = t; }
-  void SetWindowIcon(const std::vector<glfw2::Image>& sizes) override { iconSizes = sizes.size(); }
+  void SetWindowIcon(const std::vector<glfw2::Image>&) override {}
   void SetWindowPos(int x, int y) override { posX = x, posY = y; }
   void GetWindowSize(int* w, int* h) override { *w = width, *h = height; }
   int GetWindowParam(int param) override {
@@ -64,7 +64,7 @@ class FakeGlfw : public glfw2::Api {
   }
   void SwapBuffers() override { opened = opened && ++swaps != closeAfterSwaps; }
   void SwapInterval(int) override { calls.push_back("swapinterval"); }
-  void PollEvents() override { polls++, Events(); }
+  void PollEvents() override { Events(); }
   void WaitEvents() override { waits++, Events(); }
   int GetKey(int key) override { return keysDown.count(key) ? glfw2::kPress : glfw2::kRelease; }
   void GetMousePos(int* x, int* y) override { *x = mouseX, *y = mouseY; }
@@ -85,9 +85,9 @@ class FakeGlfw : public glfw2::Api {
     return Copy(joysticks[joy].buttons, buttons, count);
   }
   int GetGamepadState(int joy, glfw2::GamepadState* state) override {
-    if (!joysticks[joy].present || !joysticks[joy].mapped) return glfw2::kFalse;
-    *state = joysticks[joy].pad;
-    return glfw2::kTrue;
+    const Joystick& j = joysticks[joy];
+    if (j.present && j.mapped) *state = j.pad;
+    return j.present && j.mapped ? glfw2::kTrue : glfw2::kFalse;
   }
   // GLFW tells of every pad plugged in or pulled out; here, of each change of `present` since
   // the last call, after the swaps made by Replug.
@@ -101,8 +101,7 @@ class FakeGlfw : public glfw2::Api {
   }
   // One pad pulled out of the slot and another plugged in before the host looks again.
   void Replug(int joy) {
-    swaps_.push_back({joy, false});
-    swaps_.push_back({joy, true});
+    swaps_.insert(swaps_.end(), {{joy, false}, {joy, true}});
     joysticks[joy].present = told_[joy] = true;
   }
   int UpdateGamepadMapping(const char* line) override {
@@ -125,8 +124,8 @@ class FakeGlfw : public glfw2::Api {
   }
   template <class T>
   static int Copy(const std::vector<T>& from, T* to, int count) {
-    int n = 0;
-    for (; n < count && n < static_cast<int>(from.size()); n++) to[n] = from[n];
+    int n = std::min(count, static_cast<int>(from.size()));
+    std::copy_n(from.begin(), n, to);
     return n;
   }
 };

@@ -6,12 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <functional>
-#include <string>
-#include <vector>
-
 #include <GLFW/glfw3.h>
 
 #include "host/gamepad.h"
@@ -23,58 +17,49 @@ namespace {
 
 using kxtest::FakeGlfw;
 typedef std::vector<std::string> Log;
+Log trail;  // every delegate call and collector step, in order
 
 // Records every delegate call; hooks let a test act inside an update or a render.
 class Recorder : public KxGameDelegate {
  public:
-  Log* log = nullptr;
-  std::function<void()> onUpdate, onRender;
-  std::function<void(int, int)> onKey;
+  std::function<void()> onUpdate, onRender, onKey;
   int updates = 0;
 
   void StartGame() override { Put("start"); }
   void SuspendGame() override { Put("suspend"); }
   void ResumeGame() override { Put("resume"); }
-  void UpdateGame() override {
-    updates++;
-    Put("update");
-    if (onUpdate) onUpdate();
-  }
-  void RenderGame() override {
-    Put("render");
-    if (onRender) onRender();
-  }
-  void KeyEvent(int e, int d) override {
-    Put("key", {e, d});
-    if (onKey) onKey(e, d);
-  }
+  void UpdateGame() override { updates++, Put("update"), Call(onUpdate); }
+  void RenderGame() override { Put("render"), Call(onRender); }
+  void KeyEvent(int e, int d) override { Put("key", {e, d}), Call(onKey); }
   void MouseEvent(int e, int d, float x, float y) override { Put("mouse", {e, d, int(x), int(y)}); }
   void TouchEvent(int e, int d, float, float) override { Put("touch", {e, d}); }
   void MotionEvent(int e, int, float, float, float) override { Put("motion", {e}); }
   void DiscardGraphics() override { Put("discard"); }
 
  private:
+  static void Call(const std::function<void()>& hook) {
+    if (hook) hook();
+  }
   void Put(std::string line, std::initializer_list<int> args = {}) {
     for (int a : args) line += " " + std::to_string(a);
-    log->push_back(line);
+    trail.push_back(line);
   }
 };
 
 // The host with its collector step logged instead of run.
 class TestHost : public KxGlfwGame {
  public:
-  Log* log = nullptr;
-  void gc_collect() override { log->push_back("gc"); }
+  void gc_collect() override { trail.push_back("gc"); }
 };
 
 class HostTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host.log = delegate->log = &log;
-    host.SetDelegate(delegate);
-    KxGame::_game = KxGlfwGame::_glfwGame = &host;
-  }
+  void SetUp() override { Use(&host), trail.clear(); }
   void TearDown() override { KxGame::_game = KxGlfwGame::_glfwGame = nullptr; }
+  void Use(TestHost* h) {
+    h->SetDelegate(delegate);
+    KxGame::_game = KxGlfwGame::_glfwGame = h;
+  }
   // Runs the loop for `frames` rendered frames, each taking `frameCost` seconds, and returns
   // how many updates each frame ran.
   std::vector<int> RunFrames(int frames, double frameCost, int rate) {
@@ -95,7 +80,6 @@ class HostTest : public ::testing::Test {
   FakeGlfw fake;
   TestHost host;
   Recorder* delegate = new Recorder;
-  Log log;
 };
 
 TEST_F(HostTest, CatchUpIsBoundedRateChangesRestartTheScheduleAndFastFramesSleep) {
@@ -109,7 +93,6 @@ TEST_F(HostTest, CatchUpIsBoundedRateChangesRestartTheScheduleAndFastFramesSleep
     if (delegate->updates == start + 3) host.SetUpdateRate(60);
   };
   EXPECT_EQ(RunFrames(4, 0.1, 60), (std::vector<int>{1, 2, 1, 4}));
-
   // Frames that cost nothing sleep until the next update is due, which keeps the beat.
   std::vector<double> times;
   delegate->onUpdate = [&] { times.push_back(fake.time); };
@@ -126,19 +109,18 @@ TEST_F(HostTest, GuardedCallsRunOnlyInTheirStateAndStepTheCollectorAfterEach) {
     host.ResumeGame(), host.ResumeGame(), host.UpdateGame();
   };
   everything();
-  EXPECT_TRUE(log.empty()) << "nothing reaches the delegate before the start";
+  EXPECT_TRUE(trail.empty()) << "nothing reaches the delegate before the start";
   host.StartGame(), host.StartGame();
   everything();
-  EXPECT_EQ(log, (Log{"start", "gc", "suspend", "gc", "render", "gc", "key 1 65", "gc",
+  EXPECT_EQ(trail, (Log{"start", "gc", "suspend", "gc", "render", "gc", "key 1 65", "gc",
                       "mouse 4 2 10 20", "gc", "touch 7 1", "gc", "motion 10", "gc", "discard",
                       "gc", "resume", "gc", "update", "gc"}));
-
   // A key released from inside an update (a re-opened window does that) reaches the delegate,
   // but the collector waits until the update is over.
-  log.clear();
+  trail.clear();
   delegate->onUpdate = [&] { host.KeyEvent(KxEventKeyUp, 65); };
   host.UpdateGame();
-  EXPECT_EQ(log, (Log{"update", "key 2 65", "gc"}));
+  EXPECT_EQ(trail, (Log{"update", "key 2 65", "gc"}));
 
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   delegate->onUpdate = [] { throw new Object; };
@@ -146,76 +128,49 @@ TEST_F(HostTest, GuardedCallsRunOnlyInTheirStateAndStepTheCollectorAfterEach) {
 }
 
 TEST_F(HostTest, TheQuietExitEndsTheLoopWhereverItIsAskedFor) {
-  auto quit = [] { kxError(String()); };
   // In an update, in a render, by the close button during the event poll, and from a key
   // released inside an update: the call that asked is the last the delegate sees.
-  const struct {
-    const char* place;
-    const char* last;
-  } rows[] = {{"update", "update"}, {"render", "render"}, {"close", "key 1 432"},
-              {"nested", "key 2 65"}};
+  const std::pair<std::string, std::string> rows[] = {
+      {"update", "update"}, {"render", "render"}, {"close", "key 1 432"}, {"nested", "key 2 65"}};
   for (const auto& row : rows) {
-    std::string place = row.place;
+    const std::string& place = row.first;
     TestHost quitter;
-    quitter.log = &log;
-    quitter.SetDelegate(delegate);
-    KxGame::_game = KxGlfwGame::_glfwGame = &quitter;
-    log.clear();
+    Use(&quitter);
+    trail.clear();
+    auto quitIn = [&](const char* where) {
+      if (place == where) kxError(String());
+    };
     delegate->onUpdate = [&] {
-      if (place == "update") quit();
+      quitIn("update");
       if (place == "nested") quitter.KeyEvent(KxEventKeyUp, 65);
     };
     delegate->onRender = [&] {
-      if (place == "render" && delegate->updates > 0) quit();
+      if (delegate->updates > 0) quitIn("render");
     };
-    delegate->onKey = [&](int, int) {
-      if (place == "close" || place == "nested") quit();
-    };
+    delegate->onKey = [&] { quitIn("close"), quitIn("nested"); };
     fake.onEvents = [&] {
       if (place == "close") fake.closeFun();
     };
     fake.closeAfterSwaps = fake.swaps + 20;  // a loop the quit did not end stops here
     quitter.Run();
-    EXPECT_TRUE(quitter.Quitting()) << place;
-    EXPECT_GT(fake.closeAfterSwaps, fake.swaps) << place;
-    EXPECT_EQ(log.back(), row.last) << place;
+    EXPECT_TRUE(quitter.Quitting() && fake.closeAfterSwaps > fake.swaps) << place;
+    EXPECT_EQ(trail.back(), row.second) << place;
   }
-}
-
-}  // namespace
-
-// The program the entry runs in the test below: its application quits in the first update.
-class QuitAtOnce : public KxGameDelegate {
-  void UpdateGame() override { kxError(String()); }
-};
-void kxInit() {}
-int kxMain() {
-  KxGame::_game->SetDelegate(new QuitAtOnce);
-  return 0;
-}
-
-namespace {
-
-TEST_F(HostTest, AfterTheQuietExitTheEntryShutsTheLibraryDownAndEndsWithStatusZero) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  auto run = [&] { std::exit(KxVantorGame::Main(0, nullptr) == 0 && fake.terminated ? 7 : 1); };
-  EXPECT_EXIT(run(), ::testing::ExitedWithCode(7), "");
 }
 
 TEST_F(HostTest, LosingActivitySuspendsAndRegainingItResumesAtOnce) {
   int frame = 0;
   fake.onEvents = [&] {
     fake.active = ++frame < 3 || frame > 5;
-    log.push_back("events");
+    trail.push_back("events");
   };
   RunFrames(7, 0.001, 60);
   // Frames 3 to 5 render but do not update; the first update after resuming runs in the same
   // frame that noticed the window is active again.
   Log suspended = {"events", "suspend", "gc", "render", "gc", "events", "render", "gc",
                    "events", "render", "gc", "events", "resume", "gc", "update", "gc"};
-  EXPECT_NE(std::search(log.begin(), log.end(), suspended.begin(), suspended.end()), log.end());
-  EXPECT_EQ(std::count(log.begin(), log.end(), "suspend"), 1);
-  EXPECT_EQ(std::count(log.begin(), log.end(), "resume"), 1);
+  EXPECT_NE(std::search(trail.begin(), trail.end(), suspended.begin(), suspended.end()), trail.end());
+  EXPECT_EQ(std::count(trail.begin(), trail.end(), "suspend") + std::count(trail.begin(), trail.end(), "resume"), 2);
   EXPECT_EQ(fake.waits, 3) << "while suspended the loop blocks for events instead of polling";
 }
 
@@ -226,20 +181,15 @@ TEST_F(HostTest, KeysMouseAndCloseBecomeHostEvents) {
   EXPECT_EQ(KxGlfwGame::KeyToChar(65), 0);
   host.SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
   host.StartGame();
-  log.clear();
-  fake.mouseX = 12;
-  fake.mouseY = 34;
-  fake.keyFun(glfw2::KEY_F1 + 11, glfw2::kPress);  // the last of each translated range
-  fake.keyFun(glfw2::KEY_KP_0 + 9, glfw2::kPress);
-  fake.keyFun(glfw2::KEY_LALT, glfw2::kPress);
-  fake.charFun('a', glfw2::kPress);
-  fake.charFun('b', glfw2::kRelease);
-  fake.mouseButtonFun(0, glfw2::kPress);
-  fake.mouseButtonFun(3, glfw2::kPress);
-  fake.mouseButtonFun(2, glfw2::kRelease);
+  trail.clear();
+  fake.mouseX = 12, fake.mouseY = 34;
+  // The last of each translated range, a typed and an untyped character, three buttons.
+  for (int key : {glfw2::KEY_F1 + 11, glfw2::KEY_KP_0 + 9, glfw2::KEY_LALT}) fake.keyFun(key, 1);
+  fake.charFun('a', glfw2::kPress), fake.charFun('b', glfw2::kRelease);
+  for (int button : {0, 3, -2}) fake.mouseButtonFun(std::abs(button), button >= 0);
   fake.mousePosFun(5, 6);
   EXPECT_EQ(fake.closeFun(), 0);
-  EXPECT_EQ(log, (Log{"key 1 123", "gc", "key 1 105", "gc", "key 3 97", "gc",
+  EXPECT_EQ(trail, (Log{"key 1 123", "gc", "key 1 105", "gc", "key 3 97", "gc",
                       "mouse 4 0 12 34", "gc", "mouse 5 2 12 34", "gc", "mouse 6 -1 5 6", "gc",
                       "key 1 432", "gc", "key 2 432", "gc"}));
 }
@@ -247,34 +197,46 @@ TEST_F(HostTest, KeysMouseAndCloseBecomeHostEvents) {
 TEST_F(HostTest, WindowOpensCentredWithTitleAndReopeningReleasesHeldKeys) {
   fake.desktop = {1281, 1025, 8, 8, 8, 144};
   int seq = glfwGraphicsSeq;
+  auto window = [&] {
+    return std::vector<int>{fake.mode, fake.width, fake.height, fake.posX, fake.posY,
+                            fake.refreshHint, fake.keyRepeat};
+  };
   host.SetSwapInterval(-1);
   fake.closeAfterSwaps = 1;
   host.Run();
-  EXPECT_EQ(fake.mode, glfw2::WINDOW);
-  EXPECT_EQ(std::vector<int>({fake.width, fake.height, fake.posX, fake.posY, fake.refreshHint}),
-            std::vector<int>({640, 480, 320, 272, 60}));
+  EXPECT_EQ(window(), (std::vector<int>{glfw2::WINDOW, 640, 480, 320, 272, 60, 1}));
   EXPECT_EQ(fake.title, "Skarblit");
-  EXPECT_TRUE(fake.keyRepeat);
   EXPECT_EQ(fake.calls, (Log{"close", "open"}));
-
   // The old window's release events would never arrive, so the host sends them.
   fake.keysDown = {glfw2::KEY_LSHIFT, 'Q', glfw2::KEY_LALT};
   fake.calls.clear();
   fake.title = "kept";
-  log.clear();
+  trail.clear();
   host.SetSwapInterval(1);
   host.SetDeviceWindow(800, 600, 1);
-  EXPECT_EQ(log, (Log{"key 2 81", "gc", "key 2 16", "gc"}));
+  EXPECT_EQ(trail, (Log{"key 2 81", "gc", "key 2 16", "gc"}));
   EXPECT_EQ(fake.calls, (Log{"swapinterval", "close", "open", "swapinterval"}));
-  EXPECT_EQ(fake.mode, glfw2::FULLSCREEN);
+  EXPECT_EQ(window()[0] + window()[5], glfw2::FULLSCREEN + 60);
   EXPECT_EQ(fake.title, "kept");
-  EXPECT_EQ(fake.refreshHint, 60);
   host.SetDeviceWindow(1281, 1025, 1);
   EXPECT_EQ(fake.refreshHint, 144) << "full screen at the desktop's size keeps its rate";
   host.SetDeviceWindow(640, 480, 2);
   EXPECT_EQ(fake.mode, glfw2::WINDOW);
   EXPECT_EQ(fake.title, "Skarblit");
   EXPECT_EQ(glfwGraphicsSeq - seq, fake.opens) << "every opening tells graphics to re-create";
+}
+
+// The buttons a port holds and its six stick readings, as the game reads them; no readings
+// when the port has no pad.
+std::pair<std::vector<int>, std::vector<float>> Poll(KxGlfwGame& host, int port) {
+  Array<float> x{2}, y{2}, z{2};
+  Array<bool> buttons{32};
+  if (!host.PollJoystick(port, x, y, z, buttons)) return {};
+  std::vector<int> pressed;
+  for (int i = 0; i < 32; i++) {
+    if (buttons[i]) pressed.push_back(i);
+  }
+  return {pressed, {x[0], y[0], z[0], x[1], y[1], z[1]}};
 }
 
 // Pads whose layout the library knows read through its mapping, whatever their raw buttons
@@ -317,8 +279,6 @@ TEST_F(HostTest, JoysticksReadInTheGameLayout) {
        GAMEPAD_DPAD_LEFT, GAMEPAD_LEFT_THUMB}, {0, 0, -1, 0, e, -1}, {0, 7, 8, 12},
        {0, 0, .75f, -1, 0, 0}},
   };
-  Array<float> x{2}, y{2}, z{2};
-  Array<bool> buttons{32};
   for (const Pad& pad : pads) {
     FakeGlfw::Joystick& j = fake.joysticks[0];
     if (!pad.again) fake.Replug(0);
@@ -329,16 +289,9 @@ TEST_F(HostTest, JoysticksReadInTheGameLayout) {
     j.pad = {};
     for (int i : pad.padDown) j.pad.buttons[i] = kPress;
     std::copy(pad.padAxes.begin(), pad.padAxes.end(), j.pad.axes);
-    EXPECT_TRUE(host.PollJoystick(0, x, y, z, buttons));
-    std::vector<int> pressed;
-    for (int i = 0; i < 32; i++) {
-      if (buttons[i]) pressed.push_back(i);
-    }
-    EXPECT_EQ(pressed, pad.pressed) << pad.name;
-    EXPECT_EQ(std::vector<float>({x[0], y[0], z[0], x[1], y[1], z[1]}), pad.sticks) << pad.name;
+    EXPECT_EQ(Poll(host, 0), std::make_pair(pad.pressed, pad.sticks)) << pad.name;
   }
-  EXPECT_FALSE(host.PollJoystick(1, x, y, z, buttons)) << "absent pads change nothing";
-  EXPECT_TRUE(buttons[12]);
+  EXPECT_TRUE(Poll(host, 1).second.empty());
 }
 
 // GLFW gives a new pad the lowest free slot and tells when pads come and go; ports go by the
@@ -348,17 +301,17 @@ TEST_F(HostTest, PortsFollowTheOrderThePadsWereConnectedIn) {
   const struct {
     int slot;
     std::string change;  // "in", "out", or "swap": out, and another pad in, between two polls
-    std::vector<int> ports;  // the slot behind each port
+    std::vector<float> ports;  // the slot behind each port
   } steps[] = {{5, "in", {5}}, {0, "in", {5, 0}}, {5, "out", {0}}, {5, "in", {0, 5}},
                {3, "in", {0, 5, 3}}, {0, "swap", {5, 3, 0}}, {0, "out", {5, 3}}};
-  Array<float> x{2}, y{2}, z{2};
-  Array<bool> buttons{32};
   for (const auto& step : steps) {
     fake.joysticks[step.slot].present = step.change != "out";
     if (step.change == "swap") fake.Replug(step.slot);
     fake.joysticks[step.slot].axes = {static_cast<float>(step.slot)};
-    std::vector<int> ports;
-    for (int port = 0; host.PollJoystick(port, x, y, z, buttons); port++) ports.push_back(x[0]);
+    std::vector<float> ports;
+    for (auto pad = Poll(host, 0); !pad.second.empty(); pad = Poll(host, int(ports.size()))) {
+      ports.push_back(pad.second[0]);
+    }
     EXPECT_EQ(ports, step.ports) << "slot " << step.slot;
   }
 }
@@ -387,8 +340,8 @@ TEST_F(HostTest, TheMappingFileIsReadPastAByteOrderMarkAndOneThatCannotBeIsRepor
     fake.mappings.clear();
     testing::internal::CaptureStdout();
     kx_gamepad_AddMappings();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), row.said) << row.file;
-    EXPECT_EQ(fake.mappings, row.added) << row.file;
+    EXPECT_EQ(std::make_pair(testing::internal::GetCapturedStdout(), fake.mappings),
+              std::make_pair(row.said, row.added)) << row.file;
     ASSERT_EQ(chdir(KX_SOURCE_DIR), 0);
   }
 }
@@ -411,9 +364,9 @@ TEST(Glfw2Layer, TranslatesKeysActionsAxesAndCloseRequests) {
   EXPECT_EQ(AxesFrom3(axes, 2, hats, 2), (std::vector<float>{0.5f, -0.25f, 1, 1, -1, -1}));
   EXPECT_EQ(AxesFrom3(nullptr, 0, hats, 1), (std::vector<float>{1, 1}));
   // The close callback's 0 keeps the window.
-  EXPECT_FALSE(CloseAgreed([] { return 0; }));
-  EXPECT_TRUE(CloseAgreed([] { return 1; }));
-  EXPECT_TRUE(CloseAgreed(nullptr));
+  EXPECT_EQ(std::vector<bool>({CloseAgreed([] { return 0; }), CloseAgreed([] { return 1; }),
+                               CloseAgreed(nullptr)}),
+            std::vector<bool>({false, true, true}));
 }
 
 }  // namespace

@@ -3,9 +3,6 @@
 // the program. (Where the window sits is checked on the scripted library.)
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "host/glfw2.h"
 #include "tests/support/process.h"
 #include "tests/support/xvfb.h"
@@ -16,7 +13,6 @@
 namespace {
 
 using kxtest::ReadFile;
-using kxtest::WaitFor;
 
 TEST(HostWindow, TakesPadMappingsAndKeysSuspendsAndClosesOnRequest) {
   kxtest::Xvfb xvfb;
@@ -36,59 +32,43 @@ TEST(HostWindow, TakesPadMappingsAndKeysSuspendsAndClosesOnRequest) {
       "0300,a GUID too short\n"
       "not a mapping";
   kxtest::Child probe;
-  ASSERT_TRUE(probe.Start({KX_HOST_WINDOW_PROBE}, {"DISPLAY=" + xvfb.Display(), config}, out,
-                          "", dir));
+  ASSERT_TRUE(probe.Start({KX_HOST_WINDOW_PROBE}, {config}, out, "", dir));
   size_t from = 0;  // lines before this offset of the output are no longer looked at
   auto saw = [&](const std::string& line) {
-    return WaitFor([&] { return ReadFile(out).find(line + "\n", from) != std::string::npos; });
+    return kxtest::WaitFor([&] { return ReadFile(out).find(line + "\n", from) != std::string::npos; });
   };
   ASSERT_TRUE(saw("start")) << ReadFile(out);
   // The window found after the re-opening is the full-screen one, titled still.
-  std::string id;
-  ASSERT_TRUE(WaitFor([&] {
-    id = xvfb.Tool({"/usr/bin/xdotool", "search", "--name", "^Skarblit$"}).out;
-    return !id.empty();
-  }));
-  EXPECT_EQ(ReadFile(out).substr(0, ReadFile(out).find("start")),
-            "Gamepad mapping refused: SDL_GAMECONTROLLERCONFIG line 2 and 1 more\n");
-  id = id.substr(0, id.find('\n'));
   auto xdotool = [&](std::vector<std::string> args) {
     args.insert(args.begin(), "/usr/bin/xdotool");
-    return xvfb.Tool(args).status;
+    return xvfb.Tool(args);
   };
-  ASSERT_EQ(xdotool({"windowfocus", "--sync", id}), 0);
-  ASSERT_EQ(xdotool({"key", "a", "Right", "Delete", "shift+apostrophe"}), 0);
+  std::string id = xdotool({"search", "--sync", "--name", "^Skarblit$"}).out;
+  id = id.substr(0, id.find('\n'));
+  EXPECT_EQ(ReadFile(out).substr(0, ReadFile(out).find("start")),
+            "Gamepad mapping refused: SDL_GAMECONTROLLERCONFIG line 2 and 1 more\n");
+  ASSERT_EQ(xdotool({"windowfocus", "--sync", id}).status, 0);
+  ASSERT_EQ(xdotool({"key", "a", "Right", "Delete", "shift+apostrophe"}).status, 0);
   EXPECT_TRUE(saw("key 2 222")) << ReadFile(out);
-  std::string keys = ReadFile(out);
-  from = keys.size();
-  size_t first = keys.find("key 1 65");
-  ASSERT_NE(first, std::string::npos);
-  EXPECT_EQ(keys.substr(first, keys.find("key 2 222\n") + 10 - first),
-            "key 1 65\nkey 3 97\nkey 2 65\n"
-            "key 1 39\nkey 3 65575\nkey 2 39\n"
-            "key 1 46\nkey 3 127\nkey 2 46\n"
-            "key 1 16\nkey 1 222\nkey 3 34\nkey 2 16\nkey 2 222\n");
+  from = ReadFile(out).size();
+  EXPECT_NE(ReadFile(out).find("key 1 65\nkey 3 97\nkey 2 65\n"
+                               "key 1 39\nkey 3 65575\nkey 2 39\n"
+                               "key 1 46\nkey 3 127\nkey 2 46\n"
+                               "key 1 16\nkey 1 222\nkey 3 34\nkey 2 16\nkey 2 222\n"),
+            std::string::npos) << ReadFile(out);
 
   Display* display = XOpenDisplay(xvfb.Display().c_str());
   ASSERT_NE(display, nullptr);
   Window other = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 100, 100, 0, 0, 0);
   XMapWindow(display, other);
   XSync(display, False);
-  ASSERT_EQ(xdotool({"windowfocus", "--sync", std::to_string(other)}), 0);
+  ASSERT_EQ(xdotool({"windowfocus", "--sync", std::to_string(other)}).status, 0);
   EXPECT_TRUE(saw("suspend")) << ReadFile(out);
   from = ReadFile(out).size();
-  ASSERT_EQ(xdotool({"windowfocus", "--sync", id}), 0);
+  ASSERT_EQ(xdotool({"windowfocus", "--sync", id}).status, 0);
   EXPECT_TRUE(saw("resume")) << ReadFile(out);
-
   // What the window manager sends when the close button is pressed.
-  XEvent event = {};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = static_cast<Window>(std::stoul(id));
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
-  XFlush(display);
+  EXPECT_EQ(xvfb.Tool({KX_BINARY_DIR "/kx_game_xtool", "close", id}).status, 0);
   EXPECT_EQ(probe.Wait(), 0) << ReadFile(out);
   EXPECT_TRUE(saw("key 1 432"));
   XCloseDisplay(display);

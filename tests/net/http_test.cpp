@@ -1,8 +1,6 @@
 // HTTP exchanges against a server on 127.0.0.1 played from the test's thread.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "tests/net/loopback.h"
 
 namespace {

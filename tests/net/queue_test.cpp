@@ -4,10 +4,6 @@
 
 #include <fcntl.h>
 
-#include <atomic>
-#include <utility>
-#include <vector>
-
 #include "tests/net/loopback.h"
 
 namespace {
@@ -16,11 +12,9 @@ namespace {
 std::atomic<int> executed{0};
 std::vector<int> completed;
 
-class OrderOp : public c_AsyncOp {
- public:
+struct OrderOp : c_AsyncOp {
   explicit OrderOp(int id) : m_id(id) {}
-  int m_id;
-  int m_ranAs = -1;
+  int m_id, m_ranAs = -1;
   void p_Execute__UNSAFE__() override { m_ranAs = executed.fetch_add(1); }
   // -1 for one completed outside an update, before it ran, or out of turn.
   void p_Complete(c_Socket*) override {
@@ -30,8 +24,6 @@ class OrderOp : public c_AsyncOp {
 
 TEST(AsyncQueue, CompletesInEnqueueOrderOnTheMainThreadAcrossTheRing) {
   kx_asyncevent_Init();
-  executed = 0;
-  completed.clear();
   std::vector<int> expected;
   c_AsyncQueue* queue = (new c_AsyncQueue)->m_new(nullptr);
   kx_asyncevent_AddAsyncEventSource(queue);
@@ -47,15 +39,11 @@ TEST(AsyncQueue, CompletesInEnqueueOrderOnTheMainThreadAcrossTheRing) {
 }
 
 // Counts its calls and keeps the last result: connected (1 or 0), or the bytes received.
-class Listener : public Object, public c_IOnConnectComplete, public c_IOnReceiveComplete {
- public:
-  int calls = 0;
-  int result = 1;
-  void p_OnConnectComplete(bool ok, c_Socket*) override { Called(ok); }
-  void p_OnReceiveComplete(c_DataBuffer*, int, int got, c_Socket*) override { Called(got); }
-  void Called(int value) {
-    ++calls;
-    result = value;
+struct Listener : Object, c_IOnConnectComplete, c_IOnReceiveComplete {
+  int calls = 0, result = 1;
+  void p_OnConnectComplete(bool ok, c_Socket*) override { ++calls, result = ok; }
+  void p_OnReceiveComplete(c_DataBuffer*, int, int got, c_Socket*) override {
+    ++calls, result = got;
   }
 };
 
@@ -108,10 +96,9 @@ TEST(Socket, ConnectsOnlyToAResolvedHostAndAPortInRangeAndCloses) {
 c_HttpRequest* held = nullptr;
 
 bool Collected(gc_object* object) {
-  for (gc_link* at = gc_free_list.succ; at != &gc_free_list; at = at->succ) {
-    if (at == object) return true;
-  }
-  return false;
+  gc_link* at = gc_free_list.succ;
+  while (at != &gc_free_list && at != object) at = at->succ;
+  return at == object;
 }
 
 // Each object below is reachable only through the net classes' marks (and the event sources).

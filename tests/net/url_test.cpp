@@ -1,8 +1,6 @@
 // URL parsing.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "net/url.h"
 
 namespace {

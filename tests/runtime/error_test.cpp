@@ -1,9 +1,6 @@
 // The fatal-error path and logging, judged byte for byte from a child process.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "tests/support/process.h"
 
 namespace {

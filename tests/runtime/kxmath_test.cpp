@@ -6,7 +6,6 @@
 
 #include <cfloat>
 #include <cmath>
-#include <vector>
 
 namespace {
 

@@ -1,3 +1,4 @@
+// Child processes, waits and files for the tests (see process.h).
 #include "tests/support/process.h"
 
 #include <fcntl.h>
@@ -5,11 +6,9 @@
 #include <stdlib.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,31 +21,6 @@ namespace kxtest {
 namespace {
 
 constexpr size_t kMaxFds = 8;
-
-double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-// The current environment with the extra entries added or replacing same-named ones.
-std::vector<std::string> MergedEnv(const std::vector<std::string>& extra) {
-  std::vector<std::string> env;
-  for (char** e = environ; *e; ++e) {
-    std::string entry(*e);
-    std::string name = entry.substr(0, entry.find('='));
-    bool replaced = false;
-    for (const auto& x : extra) replaced |= x.substr(0, x.find('=')) == name;
-    if (!replaced) env.push_back(entry);
-  }
-  env.insert(env.end(), extra.begin(), extra.end());
-  return env;
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& strings) {
-  std::vector<char*> p;
-  for (auto& s : strings) p.push_back(s.data());
-  p.push_back(nullptr);
-  return p;
-}
 
 // Between fork and exec: async-signal-safe calls only, as the test program has other threads.
 // The descriptors are first moved above the ones being replaced, so none is overwritten before
@@ -68,19 +42,26 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
   _exit(127);
 }
 
-int DecodeStatus(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1; }
-
-// A file a child writes its output to; -1 for "" (then /dev/null) or when it cannot be made.
-int OpenOutput(const std::string& path) {
-  return path.empty() ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+// A file a child reads from or writes to; -1 for "" (then /dev/null) or when it cannot be opened.
+int Open(const std::string& path, int flags) {
+  return path.empty() ? -1 : open(path.c_str(), flags | O_CLOEXEC, 0644);
 }
 
 }  // namespace
 
 int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
           const std::vector<int>& fds, const std::string& workDir) {
-  std::vector<std::string> args = argv, env = MergedEnv(extraEnv);
-  std::vector<char*> argp = Pointers(args), envp = Pointers(env);
+  std::vector<std::string> args = argv, env = extraEnv;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry(*e), name = entry.substr(0, entry.find('=') + 1);
+    bool replaced = false;
+    for (const auto& x : extraEnv) replaced |= x.compare(0, name.size(), name) == 0;
+    if (!replaced) env.push_back(entry);
+  }
+  std::vector<char*> argp, envp;  // null-terminated, as execve takes them
+  for (auto& a : args) argp.push_back(a.data());
+  for (auto& e : env) envp.push_back(e.data());
+  argp.push_back(nullptr), envp.push_back(nullptr);
   int report[2];
   if (fds.size() > kMaxFds || pipe2(report, O_CLOEXEC) != 0) return -1;
   const pid_t parent = getpid();
@@ -100,53 +81,46 @@ int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input,
                          bool closeStdin, double timeoutSeconds,
                          const std::vector<std::string>& extraEnv, const std::string& workDir) {
-  ProcessResult r;
   const TempDir scratch("kxrun");
-  const std::string dir = scratch.path, in = dir + "/in";
+  const std::string in = scratch.path + "/in", out = scratch.path + "/out";
   WriteFile(in, closeStdin ? "" : input);
-  const int fds[3] = {open(in.c_str(), O_RDONLY | O_CLOEXEC), OpenOutput(dir + "/out"),
-                      OpenOutput(dir + "/err")};
+  ProcessResult r;
   Child child;
-  child.Adopt(Spawn(argv, extraEnv, {fds[0], fds[1], fds[2]}, workDir));
-  for (int fd : fds) close(fd);
-  r.status = child.Wait(timeoutSeconds);
-  r.timedOut = child.Running();
-  r.status = r.timedOut ? -1 : r.status;
-  r.out = ReadFile(dir + "/out");
-  r.err = ReadFile(dir + "/err");
+  if (child.Start(argv, extraEnv, out, out + ".err", workDir, in)) r.status = child.Wait(timeoutSeconds);
+  r.out = ReadFile(out);
+  r.err = ReadFile(out + ".err");
   return r;
 }
 
 Child::~Child() {
   Kill(SIGKILL);
-  Wait(5);
+  if (pid_ > 0 && !reaped_) waitpid(pid_, nullptr, 0);
 }
 
 bool Child::Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
                   const std::string& outFile, const std::string& errFile,
-                  const std::string& workDir) {
-  const int out = OpenOutput(outFile), err = OpenOutput(errFile);
-  const bool opened = (outFile.empty() || out >= 0) && (errFile.empty() || err >= 0);
-  pid_ = opened ? Spawn(argv, extraEnv, {-1, out, err}, workDir) : -1;
-  for (int fd : {out, err})
+                  const std::string& workDir, const std::string& inFile) {
+  const int creat = O_WRONLY | O_CREAT | O_TRUNC;
+  const int fds[3] = {Open(inFile, O_RDONLY), Open(outFile, creat), Open(errFile, creat)};
+  const bool opened = (inFile.empty() || fds[0] >= 0) && (outFile.empty() || fds[1] >= 0) &&
+                      (errFile.empty() || fds[2] >= 0);
+  Adopt(opened ? Spawn(argv, extraEnv, {fds[0], fds[1], fds[2]}, workDir) : -1);
+  for (int fd : fds) {
     if (fd >= 0) close(fd);
-  reaped_ = false;
+  }
   return pid_ > 0;
 }
 
 bool Child::Running() {
-  if (pid_ <= 0 || reaped_) return false;
   int raw = 0;
-  if (waitpid(pid_, &raw, WNOHANG) == pid_) {
-    reaped_ = true;
-    status_ = DecodeStatus(raw);
-    return false;
-  }
-  return true;
+  if (pid_ <= 0 || reaped_ || waitpid(pid_, &raw, WNOHANG) != pid_) return pid_ > 0 && !reaped_;
+  reaped_ = true;
+  status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return false;
 }
 
 int Child::Wait(double timeoutSeconds) {
-  return WaitFor([this] { return !Running(); }, timeoutSeconds) ? status_ : -1;
+  return WaitFor([this] { return !Running(); }, timeoutSeconds) && reaped_ ? status_ : -1;
 }
 
 void Child::Kill(int sig) {
@@ -154,8 +128,8 @@ void Child::Kill(int sig) {
 }
 
 bool WaitFor(const std::function<bool()>& done, double seconds) {
-  double deadline = Now() + seconds;
-  while (Now() < deadline) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < deadline) {
     if (done()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
@@ -163,22 +137,18 @@ bool WaitFor(const std::function<bool()>& done, double seconds) {
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
 }
 
 bool WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(bytes.data(), (std::streamsize)bytes.size());
-  return (bool)f;
+  return static_cast<bool>(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes);
 }
 
 std::string MakeTempDir(const std::string& prefix) {
   std::string tmpl = std::string(P_tmpdir) + "/" + prefix + "XXXXXX";
-  char* made = mkdtemp(tmpl.data());
-  return made ? std::string(made) : std::string();
+  return mkdtemp(tmpl.data()) ? tmpl : std::string();
 }
 
 TempDir::~TempDir() {

@@ -1,5 +1,5 @@
-// Test support: run a child program with arguments, optional standard input and a time limit,
-// and capture what it writes. Used by tests that judge a whole process (exit status, output).
+// Test support: child programs with arguments, standard input, environment and working folder,
+// their output captured; waiting for a condition; whole files; temporary folders.
 #pragma once
 #include <functional>
 #include <string>
@@ -12,22 +12,18 @@ namespace kxtest {
 constexpr double kHangSeconds = 300;
 
 struct ProcessResult {
-  int status = -1;        // exit status (0..255), or -1 when it was killed or could not start
-  bool timedOut = false;  // killed because it ran past the limit
-  std::string out;        // standard output
-  std::string err;        // standard error
+  int status = -1;  // exit status (0..255), or -1 when it was killed, ran too long or never ran
+  std::string out, err;
 };
 
-// Starts argv[0] (a path) with extraEnv in its environment; fds[i] becomes its descriptor i
-// (-1: /dev/null). The child is killed when the thread that started it ends, so it never
-// outlives the test program, however that ends: start children from gtest's main thread.
-// Returns the process id, or -1 when the program could not be started.
+// Starts argv[0] (a path) with extraEnv ("NAME=value") added to or replacing entries of this
+// environment; fds[i] becomes its descriptor i (-1: /dev/null). The child is killed when the
+// thread that started it ends, so it never outlives the test program however that ends: start
+// children from gtest's main thread. Returns the process id, or -1 when it could not start.
 int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
           const std::vector<int>& fds, const std::string& workDir = "");
 
-// Runs argv[0] (a path) with the given arguments. When closeStdin is true the child's
-// standard input is at end of file at once; otherwise it reads `input`.
-// extraEnv holds "NAME=value" entries added to (or replacing in) the current environment.
+// Runs the program to its end; its standard input reads `input` (nothing when closeStdin).
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = "",
                          bool closeStdin = false, double timeoutSeconds = kHangSeconds,
                          const std::vector<std::string>& extraEnv = {},
@@ -41,24 +37,20 @@ class Child {
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
-  // Starts the program; its standard output and error go to the given files ("" = /dev/null).
+  // Starts the program; its standard streams are the given files ("": /dev/null).
   bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {},
              const std::string& outFile = "", const std::string& errFile = "",
-             const std::string& workDir = "");
-  // Takes over a process started elsewhere, so that it is waited for and killed like our own.
-  void Adopt(int pid) {
-    pid_ = pid;
-    reaped_ = false;
-  }
+             const std::string& workDir = "", const std::string& inFile = "");
+  // Takes over a process started by Spawn, to be waited for and killed like our own.
+  void Adopt(int pid) { pid_ = pid, reaped_ = false; }
   bool Running();
-  // Waits up to timeoutSeconds for the exit; returns the status, or -1 on time-out or signal.
+  // Waits for the exit; returns the status, or -1 on time-out or a signal.
   int Wait(double timeoutSeconds = kHangSeconds);
   void Kill(int signal = 9);
   int Pid() const { return pid_; }
 
  private:
-  int pid_ = -1;
-  int status_ = -1;
+  int pid_ = -1, status_ = -1;
   bool reaped_ = false;
 };
 

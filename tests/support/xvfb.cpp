@@ -1,37 +1,34 @@
+// A private Xvfb display per test, and one shared by a program's in-process drawing tests.
 #include "tests/support/xvfb.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
-
-#include <string>
-#include <vector>
 
 namespace kxtest {
 
 namespace {
 
-// Reads the display number the server writes once it listens; -1 when it does not before a
-// hang's deadline. Letting the server choose (-displayfd) is the only race-free way when many tests
-// start displays at once.
-int ReadDisplayNumber(int fd) {
+// The display number the server writes once it listens; "" when it does not before a hang's
+// deadline. Letting the server choose (-displayfd) is the only race-free way when many tests
+// start displays at once; a server that dies closes the pipe at once.
+std::string ReadDisplayNumber(int fd) {
   std::string text;
   pollfd p = {fd, POLLIN, 0};
-  while (text.find('\n') == std::string::npos) {
-    if (poll(&p, 1, static_cast<int>(kHangSeconds * 1000)) <= 0) return -1;
-    char buf[32];
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n <= 0) return -1;
-    text.append(buf, static_cast<size_t>(n));
+  char buf[32];
+  ssize_t n = 1;
+  while (text.find('\n') == std::string::npos && n > 0) {
+    n = poll(&p, 1, static_cast<int>(kHangSeconds * 1000)) > 0 ? read(fd, buf, sizeof buf) : 0;
+    text.append(buf, n > 0 ? static_cast<size_t>(n) : 0);
   }
-  return atoi(text.c_str());
+  return n > 0 ? text.substr(0, text.find('\n')) : "";
 }
 
 // The display of SharedDisplay: gtest tears it down once the program's tests have run.
-class SharedDisplayEnv : public testing::Environment {
- public:
+struct SharedDisplayEnv : testing::Environment {
   void TearDown() override {
     if (state != 0) close();
     display.Stop();
@@ -55,15 +52,10 @@ bool Xvfb::Start(int width, int height) {
       {"/usr/bin/Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
       {}, {-1, -1, -1, fds[1]}));
   close(fds[1]);
-  // A server that dies closes the pipe at once; only a slow one is waited for this long.
-  number_ = server_.Pid() > 0 ? ReadDisplayNumber(fds[0]) : -1;
+  const std::string number = server_.Pid() > 0 ? ReadDisplayNumber(fds[0]) : "";
   close(fds[0]);
-  if (number_ < 0) {
-    server_.Kill();
-    server_.Wait(5);
-    return false;
-  }
-  display_ = ":" + std::to_string(number_);
+  if (number.empty()) return server_.Kill(), Stop(), false;
+  display_ = ":" + number;
   setenv("DISPLAY", display_.c_str(), 1);
   // Mesa's software renderer then draws on the calling thread and keeps no shader-cache thread,
   // here and in the programs started from here: a driver thread still running when a program
@@ -73,16 +65,11 @@ bool Xvfb::Start(int width, int height) {
   return true;
 }
 
+// Terminated, not killed, so the server removes its lock file and socket.
 void Xvfb::Stop() {
-  if (number_ < 0) return;
-  server_.Kill(15);
-  if (server_.Wait(5) < 0) server_.Kill(9);
-  server_.Wait(5);
-  number_ = -1;
-}
-
-ProcessResult Xvfb::Tool(const std::vector<std::string>& argv, double timeoutSeconds) {
-  return RunProcess(argv, "", true, timeoutSeconds, {"DISPLAY=" + display_});
+  server_.Kill(SIGTERM);
+  server_.Wait();
+  display_.clear();
 }
 
 bool SharedDisplay(const std::function<bool()>& open, const std::function<void()>& close) {

@@ -1,6 +1,6 @@
 // Test support: a private X display. Each test that needs a window starts its own Xvfb on a
-// free display number, points DISPLAY at it, and stops it when done; nothing depends on a
-// display being there already.
+// display number the server picks, points DISPLAY at it, and stops it when done; nothing
+// depends on a display being there already.
 #pragma once
 #include <functional>
 #include <string>
@@ -18,13 +18,14 @@ class Xvfb {
   void Stop();
   // ":N", to hand to child processes as DISPLAY=:N.
   const std::string& Display() const { return display_; }
-  // Runs a command-line tool against this display (xdotool and the like); returns its result.
-  ProcessResult Tool(const std::vector<std::string>& argv, double timeoutSeconds = kHangSeconds);
+  // Runs a command-line tool against this display (xdotool and the like).
+  ProcessResult Tool(const std::vector<std::string>& argv, double timeoutSeconds = kHangSeconds) {
+    return RunProcess(argv, "", true, timeoutSeconds, {"DISPLAY=" + display_});
+  }
 
  private:
   Child server_;
   std::string display_;
-  int number_ = -1;
 };
 
 // One display for all the tests of a program that draw in-process. The first call starts it and

@@ -1,7 +1,8 @@
 // Checks the committed data folder the way the game will read it: every image at every
 // resolution cuts into exactly its frame grid and has its frames where the game draws them, the
 // default font's cell borders are clear, every effect is a clean 16-bit PCM WAV, and the tune
-// decodes and loops without a click.
+// decodes and loops without a click. Where the generator is built: it is deterministic, writes
+// exactly the committed files, and its WAV writer clips to sixteen bits.
 #include <gtest/gtest.h>
 
 #define STB_VORBIS_HEADER_ONLY
@@ -10,21 +11,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <string>
-#include <vector>
+#include <filesystem>
 
+#include "host/audiodata.h"
 #include "tests/support/process.h"
-#include "tests/tools/wav_reader.h"
+#ifdef KX_DATAGEN
+#include "tools/gen/synth.h"
+#endif
 
 namespace {
-
-std::vector<int> Sprites() {
-  std::vector<int> frames;
-  for (int f = 0; f <= 32; f++)
-    if (f != 15) frames.push_back(f);
-  return frames;
-}
 
 struct Sheet {
   const char* name;
@@ -32,6 +27,13 @@ struct Sheet {
   std::vector<int> used;       // frames the game draws, which must not be blank
   bool centred;                // the used frames are turned about their centre by the game
 };
+
+// The sprite sheet's frames 0 to 32 but 15.
+std::vector<int> Sprites() {
+  std::vector<int> frames;
+  for (int f = 0; f <= 32; f++) frames.insert(frames.end(), f != 15, f);
+  return frames;
+}
 
 const Sheet kSheets[] = {
     {"gfx", 32, 32, 64, Sprites(), true},
@@ -58,10 +60,8 @@ struct Pixels {
 Pixels Load(const std::string& path) {
   Pixels p;
   unsigned char* data = stbi_load(path.c_str(), &p.w, &p.h, &p.channels, 4);
-  if (data) {
-    p.rgba.assign(data, data + static_cast<size_t>(p.w) * p.h * 4);
-    stbi_image_free(data);
-  }
+  if (data) p.rgba.assign(data, data + static_cast<size_t>(p.w) * p.h * 4);
+  stbi_image_free(data);
   return p;
 }
 
@@ -72,13 +72,27 @@ std::vector<double> Ink(const Pixels& p, int fx, int fy, int fw, int fh) {
   for (int y = 0; y < fh; y++)
     for (int x = 0; x < fw; x++)
       if (p.Alpha(fx + x, fy + y) > 40) {
-        x0 = std::min(x0, x);
-        x1 = std::max(x1, x);
-        y0 = std::min(y0, y);
-        y1 = std::max(y1, y);
+        x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
       }
   if (x1 < 0) return {};
   return {x0 - fw / 2.0, y0 - fh / 2.0, x1 + 1 - fw / 2.0, y1 + 1 - fh / 2.0};
+}
+
+// A WAV file read as the game reads it: the host's reader, 16-bit samples only.
+struct Wav {
+  int channels = 0, rate = 0;
+  std::vector<short> samples;
+};
+bool ReadWav(const std::string& path, Wav* out) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  int frames = 0, bytes = 0;
+  unsigned char* data = LoadWAV(file, &frames, &out->channels, &bytes, &out->rate);
+  std::fclose(file);
+  const short* samples = reinterpret_cast<const short*>(data);
+  if (data && bytes == 2) out->samples.assign(samples, samples + frames * out->channels);
+  std::free(data);
+  return !out->samples.empty();
 }
 
 TEST(DataImages, EveryImageIsItsFrameGridAtEachResolutionWithTheUsedFramesDrawn) {
@@ -87,27 +101,20 @@ TEST(DataImages, EveryImageIsItsFrameGridAtEachResolutionWithTheUsedFramesDrawn)
     for (int r = 0; r < 3; r++) {
       int s = 1 << r, fw = sheet.frameW * s, fh = sheet.frameH * s;
       std::string path = std::string("data/") + sheet.name + kSuffix[r] + ".png";
+      SCOPED_TRACE(path);
       Pixels p = Load(path);
-      ASSERT_GT(p.w, 0) << path;
-      EXPECT_EQ(p.channels, 4) << path << " should carry alpha";
-      EXPECT_EQ(p.w % fw, 0) << path;
-      EXPECT_EQ(p.h % fh, 0) << path;
+      ASSERT_GT(p.w, 0);
+      EXPECT_EQ(p.channels, 4) << "should carry alpha";
+      EXPECT_EQ(p.w % fw + p.h % fh, 0);
       int cols = p.w / fw, rows = p.h / fh;
       // The loader walks the frames row by row; they must all fit and no row may be spare.
-      EXPECT_GE(cols * rows, sheet.frames) << path;
-      EXPECT_LT(cols * (rows - 1), sheet.frames) << path;
-      if (r == 0) {
-        cols0 = cols;
-        rows0 = rows;
-      }
-      EXPECT_EQ(cols, cols0) << path << ": the grid differs between resolutions";
-      EXPECT_EQ(rows, rows0) << path;
+      EXPECT_TRUE(cols * rows >= sheet.frames && cols * (rows - 1) < sheet.frames);
+      if (r == 0) cols0 = cols, rows0 = rows;
+      EXPECT_TRUE(cols == cols0 && rows == rows0) << "the grid differs between resolutions";
       for (int f : sheet.used) {
         std::vector<double> ink = Ink(p, (f % cols) * fw, (f / cols) * fh, fw, fh);
-        ASSERT_FALSE(ink.empty()) << path << " frame " << f << " is blank";
-        if (sheet.centred) {
-          EXPECT_NEAR((ink[0] + ink[2]) / s, 0, 3.0) << path << " frame " << f << " off centre";
-        }
+        ASSERT_FALSE(ink.empty()) << " frame " << f << " is blank";
+        EXPECT_NEAR(sheet.centred ? (ink[0] + ink[2]) / s : 0, 0, 3.0) << "frame " << f;
       }
     }
   }
@@ -121,8 +128,7 @@ TEST(DataImages, DefaultFontIsOneRowOf96BorderedCells) {
   for (int g = 1; g < 95; g++) {
     // The one-pixel border on either side is cut away by the loader: nothing may be drawn there.
     for (int y = 0; y < p.h; y++) {
-      EXPECT_EQ(p.Alpha(g * cell, y), 0) << "glyph " << g;
-      EXPECT_EQ(p.Alpha(g * cell + cell - 1, y), 0) << "glyph " << g;
+      EXPECT_EQ(p.Alpha(g * cell, y) + p.Alpha(g * cell + cell - 1, y), 0) << "glyph " << g;
     }
     EXPECT_FALSE(Ink(p, g * cell, 0, cell, p.h).empty()) << "glyph " << g << " is blank";
   }
@@ -157,13 +163,13 @@ TEST(DataSounds, EveryEffectIsCleanPcmAndTheTuneLoopsWithoutClick) {
   for (int cue : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 95, 96, 98, 99}) {
     char name[32];
     std::snprintf(name, sizeof name, "data/sfx/%03d.wav", cue);
-    kxtest::Wav w;
-    ASSERT_TRUE(kxtest::ReadWav(name, &w)) << name;
+    SCOPED_TRACE(name);
+    Wav w;
+    ASSERT_TRUE(ReadWav(name, &w));
     // 16-bit PCM (or it does not read), mono or stereo, 22 to 48 kHz, lasting 30 ms to 3 s.
     const double seconds = static_cast<double>(w.samples.size()) / w.channels / w.rate;
     EXPECT_TRUE((w.channels == 1 || w.channels == 2) && w.rate >= 22050 && w.rate <= 48000 &&
-                seconds > 0.03 && seconds < 3)
-        << name;
+                seconds > 0.03 && seconds < 3);
     // Loud but not full scale, no DC offset, and a clear attack: a silent first sample (no
     // click) and half the peak within 40 ms.
     int peak = 0, early = 0;
@@ -174,30 +180,68 @@ TEST(DataSounds, EveryEffectIsCleanPcmAndTheTuneLoopsWithoutClick) {
       if (i < attack) early = peak;
       mean += w.samples[i] / static_cast<double>(w.samples.size());
     }
-    EXPECT_TRUE(peak < 32767 * 0.95 && peak > 32767 * 0.3) << name << " peaks at " << peak;
-    EXPECT_LT(std::fabs(mean), 32767 * 0.005) << name << " has a DC offset";
-    EXPECT_LT(std::abs(w.samples[0]), 32767 * 0.02) << name;
-    EXPECT_GE(early, peak / 2) << name << " starts too softly";
+    EXPECT_TRUE(peak < 32767 * 0.95 && peak > 32767 * 0.3) << "peaks at " << peak;
+    EXPECT_LT(std::fabs(mean), 32767 * 0.005) << "DC offset";
+    EXPECT_LT(std::abs(w.samples[0]), 32767 * 0.02);
+    EXPECT_GE(early, peak / 2) << "starts too softly";
   }
-
   int channels = 0, rate = 0;
   short* data = nullptr;
   int frames = stb_vorbis_decode_filename("data/sfx/Playful.ogg", &channels, &rate, &data);
   ASSERT_GT(frames, 0);
   std::vector<short> s(data, data + static_cast<size_t>(frames) * channels);
   std::free(data);
-  double seconds = static_cast<double>(frames) / rate;
-  EXPECT_TRUE(seconds >= 30 && seconds <= 90) << seconds;
+  EXPECT_TRUE(frames >= 30 * rate && frames <= 90 * rate) << frames / rate << " s";
   // The seam: a click is a step far bigger than its neighbours, so the step from the last
   // sample to the first is held to the largest step of the 2 ms on either side of it.
-  auto at = [&](long i, int c) { return static_cast<double>(s[((i + frames) % frames) * channels + c]); };
+  auto at = [&](long i, int c) { return double(s[((i + frames) % frames) * channels + c]); };
   for (int c = 0; c < channels; c++) {
     double nearby = 0;
     for (long i = -88; i < 88; i++)
       if (i != 0) nearby = std::max(nearby, std::fabs(at(i, c) - at(i - 1, c)));
-    double seam = std::fabs(at(0, c) - at(-1, c));
-    EXPECT_LE(seam, 1.5 * nearby + 16) << "channel " << c;
+    EXPECT_LE(std::fabs(at(0, c) - at(-1, c)), 1.5 * nearby + 16) << "channel " << c;
   }
 }
+
+#ifdef KX_DATAGEN
+// Every regular file under root, as paths relative to it.
+std::set<std::string> ListFiles(const std::string& root) {
+  std::set<std::string> out;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    if (e.is_regular_file()) out.insert(std::filesystem::relative(e.path(), root).string());
+  }
+  return out;
+}
+
+TEST(DataGenerator, TwoRunsWriteIdenticalFilesMatchingTheCommittedSet) {
+  const kxtest::TempDir a("datagen-a"), b("datagen-b");
+  // Both runs at once: the machine has two cores and this is the slowest test of the suite.
+  kxtest::Child first, second;
+  ASSERT_TRUE(first.Start({KX_DATAGEN, a.path}) && second.Start({KX_DATAGEN, b.path}));
+  ASSERT_EQ(first.Wait(), 0);
+  ASSERT_EQ(second.Wait(), 0);
+  std::set<std::string> files = ListFiles(a.path);
+  EXPECT_EQ(files, ListFiles(b.path));
+  EXPECT_EQ(files, ListFiles("data")) << "data/ is not what the generator writes";
+  for (const std::string& f : files) {
+    std::string bytes = kxtest::ReadFile(a.path + "/" + f);
+    EXPECT_TRUE(bytes == kxtest::ReadFile(b.path + "/" + f)) << f << " differs between runs";
+    // Also catches a generator change committed without the files it now makes.
+    EXPECT_TRUE(bytes == kxtest::ReadFile("data/" + f)) << "data/" << f << " is stale";
+  }
+}
+
+// The header's format fields are checked on every committed effect the generator wrote.
+TEST(DataGenerator, WavFilesHoldTheSamplesClippedToSixteenBits) {
+  const kxtest::TempDir dir("wav");
+  gen::Buffer b = {0.0f, 0.5f, -0.5f, 1.5f, -1.5f, 0.25f};
+  ASSERT_TRUE(gen::WriteWav(dir.path + "/t.wav", b, 2));
+  Wav w;
+  ASSERT_TRUE(ReadWav(dir.path + "/t.wav", &w));
+  EXPECT_EQ(w.channels * 100000 + w.rate, 200000 + gen::kRate);
+  EXPECT_EQ(w.samples, (std::vector<short>{0, 16384, -16384, 32767, -32767, 8192}));
+  EXPECT_FALSE(gen::WriteWav(dir.path + "/no/such/dir.wav", b, 1));
+}
+#endif
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <string.h>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -27,87 +26,83 @@ struct Rgb {
 };
 
 // A grabbed rectangle of the screen: the game's window, addressed in window coordinates.
-class Screen {
- public:
+struct Screen {
+  std::string rgb;
+  int w = 0, h = 0;
   bool Load(const std::string& ppmPath) {
     std::string bytes = kxtest::ReadFile(ppmPath);
-    int w = 0, h = 0, max = 0, used = 0;
+    int max = 0, used = 0;
+    w = h = 0;
     sscanf(bytes.c_str(), "P6 %d %d %d%n", &w, &h, &max, &used);
     size_t size = static_cast<size_t>(w) * h * 3;
     if (w <= 0 || h <= 0 || max != 255 || bytes.size() < used + 1 + size) return false;
-    rgb_ = bytes.substr(used + 1, size);
-    w_ = w;
-    h_ = h;
+    rgb = bytes.substr(used + 1, size);
     return true;
   }
   // Black outside the picture.
   Rgb At(int x, int y) const {
-    if (x < 0 || y < 0 || x >= w_ || y >= h_) return Rgb();
-    const char* p = &rgb_[(static_cast<size_t>(y) * w_ + x) * 3];
-    return Rgb{static_cast<unsigned char>(p[0]), static_cast<unsigned char>(p[1]),
-               static_cast<unsigned char>(p[2])};
+    if (x < 0 || y < 0 || x >= w || y >= h) return Rgb();
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(&rgb[(size_t(y) * w + x) * 3]);
+    return Rgb{p[0], p[1], p[2]};
   }
-  int Count(int x, int y, int w, int h, const std::function<bool(Rgb)>& test) const {
-    int n = 0;
-    for (int j = y; j < y + h; ++j) {
-      for (int i = x; i < x + w; ++i) n += test(At(i, j));
-    }
-    return n;
-  }
-
- private:
-  std::string rgb_;
-  int w_ = 0, h_ = 0;
 };
 typedef std::function<bool(const Screen&)> ScreenTest;
 
 bool Greenish(Rgb c) { return c.g > c.r + 40 && c.g > c.b + 40; }
 // The menu at rest with the dial focused: the play button at the lower right glows.
-bool MenuShown(const Screen& s) { return s.Count(550, 417, 30, 30, Greenish) > 600; }
+bool MenuShown(const Screen& s) {
+  int n = 0;
+  for (int y = 417; y < 447; ++y)
+    for (int x = 550; x < 580; ++x) n += Greenish(s.At(x, y));
+  return n > 600;
+}
 // Dark arena and the green health bar at the top, no menu. The bar shrinks towards its left
 // end, which stays while any health is left.
 bool PlayShown(const Screen& s) {
   Rgb corner = s.At(5, 470);
-  return corner.r < 40 && corner.g < 40 && corner.b < 40 && Greenish(s.At(225, 36)) &&
-         !MenuShown(s);
+  return std::max({corner.r, corner.g, corner.b}) < 40 && Greenish(s.At(225, 36)) && !MenuShown(s);
 }
 // The orange body of the pause menu at rest in the middle of the screen (where it comes to rest
 // varies by a few steps of its slide).
 bool PauseShown(const Screen& s) {
-  auto orange = [&](int x, int y) {
-    Rgb c = s.At(x, y);
-    return c.r > 140 && c.g > 60 && c.g < 140 && c.b < 60;
-  };
-  return orange(200, 230) && orange(440, 230) && orange(250, 290);
+  for (Rgb c : {s.At(200, 230), s.At(440, 230), s.At(250, 290)})
+    if (c.r <= 140 || c.g <= 60 || c.g >= 140 || c.b >= 60) return false;
+  return true;
 }
 
 // What the wave driver has written so far. Positions are frames since the device opened; the
-// driver mixes in real time, so the file's length is also the game's sound clock.
+// driver mixes in real time, so the file's length is also the game's sound clock. The driver
+// writes its header first (16-bit mono, as configured below); the data chunk's length stays
+// unwritten while it runs, so the data runs to the end of the file.
 class Sound {
  public:
-  explicit Sound(std::string path = "") : path_(std::move(path)) {}
+  explicit Sound(std::string path) : path_(std::move(path)) {}
   // Frames written until now; -1 before the header is there.
   long Now() {
-    if (!ReadHeader()) return -1;
+    if (dataOffset_ < 0) {
+      std::string b = kxtest::ReadFile(path_);
+      size_t data = b.size() < 44 ? std::string::npos : b.find("data", 36);
+      if (data == std::string::npos || b[22] != 1 || b[34] != 16) return -1;  // mono, 16-bit
+      memcpy(&rate_, &b[24], 4);
+      dataOffset_ = static_cast<long>(data) + 8;
+    }
     std::error_code ignored;
-    long size = static_cast<long>(std::filesystem::file_size(path_, ignored));
-    return (size - dataOffset_) / 2;
+    return (static_cast<long>(std::filesystem::file_size(path_, ignored)) - dataOffset_) / 2;
   }
-  // The loudest sample (full scale 1) between two written positions; -1 when not written.
+  // The loudest sample (full scale 1) between two written positions.
   float Peak(long from, long to) {
-    if (Now() < to) return -1;
+    from = std::max(from, 0L);
+    std::vector<int16_t> data(static_cast<size_t>(std::max(to - from, 0L)));
     std::ifstream in(path_, std::ios::binary);
-    std::vector<int16_t> data(static_cast<size_t>(to - from));
     in.seekg(dataOffset_ + from * 2);
     in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size() * 2));
     int peak = 0;
     for (int16_t v : data) peak = std::max(peak, std::abs(static_cast<int>(v)));
     return peak / 32768.0f;
   }
-  bool Heard(long from, long to) { return Peak(std::max(from, 0L), to) > 0.02f; }
   // Waits for something audible written after `from`.
   bool HeardSince(long from) {
-    return WaitFor([&] { return Heard(from, Now()); }, 60);
+    return WaitFor([&] { return Peak(from, Now()) > 0.02f; });
   }
   // Waits for half a second after `from` without a break: every tenth of it audible (the tune).
   bool TunePlaysSince(long from) {
@@ -117,21 +112,10 @@ class Sound {
         if (Peak(at, at + rate_ / 10) <= 0.01f) return false;
       }
       return to - rate_ / 2 >= from;
-    }, 60);
+    });
   }
 
  private:
-  // The driver writes its header first (16-bit mono, as configured below); the data chunk's
-  // length stays unwritten while it runs, so the data runs to the end of the file.
-  bool ReadHeader() {
-    if (dataOffset_ >= 0) return true;
-    std::string b = kxtest::ReadFile(path_);
-    size_t data = b.size() < 44 ? std::string::npos : b.find("data", 36);
-    if (data == std::string::npos || b[22] != 1 || b[34] != 16) return false;  // mono, 16-bit
-    memcpy(&rate_, &b[24], 4);
-    dataOffset_ = static_cast<long>(data) + 8;
-    return true;
-  }
   std::string path_;
   long dataOffset_ = -1;
   int rate_ = 0;
@@ -139,27 +123,22 @@ class Sound {
 
 class Game {
  public:
+  const std::string kBin = KX_BINARY_DIR;
+  kxtest::TempDir dir{"kx_e2e"};
   // whole: the folder links the real data and the sound goes to a file; otherwise there is
   // neither data nor a sound device.
-  explicit Game(bool whole = true) : dir_(kxtest::MakeTempDir("kx_e2e")), whole_(whole) {
-    if (whole) {
-      std::filesystem::create_directory_symlink(std::string(KX_SOURCE_DIR) + "/data",
-                                                dir_ + "/data");
-    }
-    kxtest::WriteFile(dir_ + "/alsoft.conf",
+  explicit Game(bool whole = true) : whole_(whole) {
+    if (whole) std::filesystem::create_directory_symlink(KX_SOURCE_DIR "/data", dir.path + "/data");
+    kxtest::WriteFile(dir.path + "/alsoft.conf",
                       std::string("[general]\ndrivers=") + (whole ? "wave" : "no-such-driver") +
-                          "\nchannels=mono\nsample-type=int16\n[wave]\nfile=" + dir_ +
+                          "\nchannels=mono\nsample-type=int16\n[wave]\nfile=" + dir.path +
                           "/out.wav\n");
   }
   ~Game() {
     child_.Kill(9);
-    child_.Wait(5);
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
+    child_.Wait();
   }
-  std::string Output() const { return kxtest::ReadFile(dir_ + "/out.txt"); }
-  Sound& Audio() { return sound_; }
-  std::vector<int> Geometry() const { return geometry_; }
+  std::string Output() const { return kxtest::ReadFile(dir.path + "/out.txt"); }
 
   // Starts the program on a private display and waits for its window, which it then focuses
   // as a window manager would, and for the sound device to open.
@@ -167,13 +146,14 @@ class Game {
     if (!xvfb_.Start(1280, 1024) || xvfb_.Tool({kBin + "/kx_game_xtool", "norepeat"}).status)
       return false;
     std::vector<std::string> env = {"DISPLAY=" + xvfb_.Display(),
-                                    "ALSOFT_CONF=" + dir_ + "/alsoft.conf"};
-    return child_.Start({kBin + "/skarblit"}, env, dir_ + "/out.txt", dir_ + "/err.txt", dir_) &&
-           Focus() && (!whole_ || WaitFor([&] { return sound_.Now() >= 0; }, 60));
+                                    "ALSOFT_CONF=" + dir.path + "/alsoft.conf"};
+    return child_.Start({kBin + "/skarblit"}, env, dir.path + "/out.txt", dir.path + "/err.txt",
+                        dir.path) &&
+           Focus() && (!whole_ || WaitFor([&] { return sound.Now() >= 0; }));
   }
   bool Xdo(std::vector<std::string> args) {
     args.insert(args.begin(), "/usr/bin/xdotool");
-    return xvfb_.Tool(args, 60).status == 0;
+    return xvfb_.Tool(args).status == 0;
   }
   // The window, found by its title, and its place and size on the screen.
   bool FindWindow() {
@@ -182,45 +162,43 @@ class Game {
     long g[5] = {0, -1, -1, 0, 0};
     const char* keys[5] = {"WINDOW=%ld", "X=%ld", "Y=%ld", "WIDTH=%ld", "HEIGHT=%ld"};
     std::stringstream lines(found.out);
-    for (std::string line; std::getline(lines, line);) {
+    for (std::string line; std::getline(lines, line);)
       for (int i = 0; i < 5; ++i) sscanf(line.c_str(), keys[i], &g[i]);
-    }
     if (found.status != 0 || g[0] <= 0 || g[1] < 0 || g[2] < 0 || g[3] <= 0) return false;
     window_ = std::to_string(g[0]);
-    geometry_ = {static_cast<int>(g[1]), static_cast<int>(g[2]), static_cast<int>(g[3]),
-                 static_cast<int>(g[4])};
+    geometry = {int(g[1]), int(g[2]), int(g[3]), int(g[4])};
     return true;
   }
   // Without a window manager nobody hands a new window the focus, and the game stays suspended.
   // A reopened window may still be replacing the old one when it is first found, so look it up
   // again until focusing it succeeds.
   bool Focus() {
-    return WaitFor([&] { return FindWindow() && Xdo({"windowfocus", "--sync", window_}); }, 60);
+    return WaitFor([&] { return FindWindow() && Xdo({"windowfocus", "--sync", window_}); });
   }
-  // Grabs the window until the test passes.
-  bool WaitScreen(const ScreenTest& test, double seconds) {
+  // Grabs the window until the test passes (once only, with no deadline).
+  bool WaitScreen(const ScreenTest& test, double seconds = kxtest::kHangSeconds) {
     Screen screen;
-    const std::string grab = dir_ + "/grab.ppm";
+    const std::string grab = dir.path + "/grab.ppm";
     std::vector<std::string> argv = {kBin + "/kx_game_xtool", "grab", grab};
-    for (int v : geometry_) argv.push_back(std::to_string(v));
+    for (int v : geometry) argv.push_back(std::to_string(v));
     return WaitFor(
         [&] { return xvfb_.Tool(argv).status == 0 && screen.Load(grab) && test(screen); },
         seconds);
   }
   // Holds the key until the game shows it has seen it (key repeat is off: one press).
-  bool PressUntil(const std::string& key, const std::function<bool()>& seen, double seconds = 60) {
+  bool PressUntil(const std::string& key, const std::function<bool()>& seen,
+                  double seconds = kxtest::kHangSeconds) {
     bool passed = Xdo({"keydown", key}) && WaitFor(seen, seconds);
     return Xdo({"keyup", key}) && passed;
   }
   // Presses the left button at window coordinates, keeps it down until the screen passes, and
   // expects the press to be heard.
   bool ClickUntil(int x, int y, const ScreenTest& test, const char* what) {
-    long from = sound_.Now();
-    bool passed = Xdo({"mousemove", std::to_string(geometry_[0] + x),
-                       std::to_string(geometry_[1] + y), "mousedown", "1"}) &&
-                  WaitScreen(test, 60);
+    long from = sound.Now();
+    std::string at[2] = {std::to_string(geometry[0] + x), std::to_string(geometry[1] + y)};
+    bool passed = Xdo({"mousemove", at[0], at[1], "mousedown", "1"}) && WaitScreen(test);
     passed = Xdo({"mouseup", "1"}) && passed;
-    EXPECT_TRUE(passed && sound_.HeardSince(from)) << what;
+    EXPECT_TRUE(passed && sound.HeardSince(from)) << what;
     return passed;
   }
   // What the desktop matches the window to its menu entry by: its class, and an icon.
@@ -228,54 +206,47 @@ class Game {
     return xvfb_.Tool({"/usr/bin/xprop", "-id", window_, "-notype", "WM_CLASS"}).out +
            xvfb_.Tool({"/usr/bin/xprop", "-id", window_, "-notype", "-len", "8", "_NET_WM_ICON"}).out;
   }
-  // Another game started in the same folder, where this one holds the state.
-  kxtest::ProcessResult StartSecond() {
-    return kxtest::RunProcess({kBin + "/skarblit"}, "", true, 60, {"DISPLAY="}, dir_);
-  }
   // Asks the window to close, as its close button does, and expects a clean end.
   bool Close() {
     return !window_.empty() &&
-           xvfb_.Tool({kBin + "/kx_game_xtool", "close", window_}).status == 0 &&
-           child_.Wait(60) == 0;
+           xvfb_.Tool({kBin + "/kx_game_xtool", "close", window_}).status == 0 && child_.Wait() == 0;
   }
 
  private:
-  const std::string kBin = KX_BINARY_DIR;
   kxtest::Xvfb xvfb_;
   kxtest::Child child_;
-  std::string dir_, window_;
+  std::string window_;
   bool whole_;
-  std::vector<int> geometry_ = {0, 0, 0, 0};
-  Sound sound_{dir_ + "/out.wav"};
+
+ public:
+  std::vector<int> geometry = {0, 0, 0, 0};
+  Sound sound{dir.path + "/out.wav"};
 };
 
 TEST(Player, SeesHearsSwitchesFullScreenClicksAndCloses) {
   Game game;
   ASSERT_TRUE(game.Launch());
-  Sound& sound = game.Audio();
-  ASSERT_TRUE(game.WaitScreen(MenuShown, 60));
-  EXPECT_TRUE(sound.Heard(0, sound.Now())) << "the logo sound while loading";
-  kxtest::ProcessResult second = game.StartSecond();
-  EXPECT_EQ(second.out, "Skarblit is already running here\n");
-  EXPECT_EQ(second.status, 1);
+  ASSERT_TRUE(game.WaitScreen(MenuShown));
+  EXPECT_GT(game.sound.Peak(0, game.sound.Now()), 0.02f) << "the logo sound while loading";
+  // Another game started in the same folder, where this one holds the state.
+  kxtest::ProcessResult second = kxtest::RunProcess({game.kBin + "/skarblit"}, "", true,
+                                                    kxtest::kHangSeconds, {"DISPLAY="}, game.dir.path);
+  EXPECT_EQ(second.out + std::to_string(second.status), "Skarblit is already running here\n1");
 
   // Full screen at the desktop's size and back to the centred 640x480 window, the menu intact,
-  // every window with the game's class and icon.
-  // A new window gets its icon just after it shows.
+  // every window with the game's class and icon. A new window gets its icon just after it shows.
   const std::string identity = "WM_CLASS = \"skarblit\", \"Skarblit\"\n_NET_WM_ICON = \tIcon (16 x 16):";
   auto identified = [&] { return game.Identity().compare(0, identity.size(), identity) == 0; };
-  EXPECT_TRUE(WaitFor(identified, 60)) << game.Identity();
+  EXPECT_TRUE(WaitFor(identified)) << game.Identity();
   for (std::vector<int> geometry : {std::vector<int>{0, 0, 1280, 1024}, {320, 272, 640, 480}}) {
-    EXPECT_TRUE(game.PressUntil(
-        "F11", [&] { return game.FindWindow() && game.Geometry() == geometry; }))
-        << ::testing::PrintToString(game.Geometry());
-    EXPECT_TRUE(WaitFor(identified, 60)) << game.Identity();
+    EXPECT_TRUE(game.PressUntil("F11", [&] { return game.FindWindow() && game.geometry == geometry; }))
+        << ::testing::PrintToString(game.geometry);
+    EXPECT_TRUE(WaitFor(identified)) << game.Identity();
     ASSERT_TRUE(game.Focus());
   }
-  ASSERT_TRUE(game.WaitScreen(MenuShown, 60));
-
+  ASSERT_TRUE(game.WaitScreen(MenuShown));
   ASSERT_TRUE(game.ClickUntil(570, 432, PlayShown, "the start"));
-  EXPECT_TRUE(sound.TunePlaysSince(sound.Now())) << "the tune";
+  EXPECT_TRUE(game.sound.TunePlaysSince(game.sound.Now())) << "the tune";
   ASSERT_TRUE(game.ClickUntil(16, 16, PauseShown, "the pause"));
   EXPECT_TRUE(game.Close()) << game.Output();
 }
@@ -290,10 +261,11 @@ TEST(Player, WithoutItsDataOrASoundDeviceItStillPlaysAndEndsCleanly) {
     return game.WaitScreen([](const Screen& s) { return Greenish(s.At(225, 36)) && !MenuShown(s); },
                            0);
   };
-  ASSERT_TRUE(WaitFor([&] { return game.PressUntil("Return", playing, 2); }, 120));
+  ASSERT_TRUE(WaitFor([&] { return game.PressUntil("Return", playing, 2); }));
   EXPECT_TRUE(game.Close()) << game.Output();
-  EXPECT_EQ(game.Output().find("Runtime Error"), std::string::npos) << game.Output();
-  EXPECT_NE(game.Output().find("OpenAl error"), std::string::npos) << game.Output();
+  const std::string out = game.Output();
+  EXPECT_EQ(out.find("Runtime Error"), std::string::npos) << out;
+  EXPECT_NE(out.find("OpenAl error"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -1,38 +1,34 @@
 // The game against a hostile world, on the windowless stand-in host: a state file that cannot
 // be replaced, a state file of garbage, windows of strange sizes, a pad pulled out mid-game.
 #include <fenv.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
-#include "game/play/arena.h"
-#include "tests/game/shell/shell_fixture.h"
+#include "tests/support/game_fixture.h"
 #include "tests/support/process.h"
 
-namespace shelltest {
+namespace gametest {
 namespace {
 
-class FaultTest : public ShellTest {
+class FaultTest : public GameTest {
  protected:
   // Runs the test inside a private folder that sees the real data; returns the folder.
   std::string UseFiles() {
-    dir_ = kxtest::MakeTempDir("kx_faults");
-    std::filesystem::create_directory_symlink(std::string(KX_SOURCE_DIR) + "/data",
-                                              dir_ + "/data");
+    dir_ = std::make_unique<kxtest::TempDir>("kx_faults");
+    std::filesystem::create_directory_symlink(KX_SOURCE_DIR "/data", dir_->path + "/data");
     old_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_);
+    std::filesystem::current_path(dir_->path);
     host->onDisk = true;
-    return dir_;
+    return dir_->path;
   }
   void TearDown() override {
-    if (!dir_.empty()) {
-      std::filesystem::current_path(old_);
-      std::filesystem::remove_all(dir_);
-    }
-    ShellTest::TearDown();
+    if (dir_) std::filesystem::current_path(old_);
+    dir_.reset();
+    GameTest::TearDown();
   }
   // From the menu into a running game with the action key; the menu may still be sliding in
   // after a game, so it gets a few presses.
@@ -42,12 +38,6 @@ class FaultTest : public ShellTest {
       for (int i = 0; i < 30 && app->m_gameState != 10; ++i) Update();
     }
     return app->m_gameState == 10;
-  }
-  // Ends the running game and waits for the return to the menu, which records the score.
-  bool LoseGame() {
-    app->m_arena[arena::kHealth] = 0;
-    for (int i = 0; i < 300 && app->m_gameState != 1; ++i) Update();
-    return app->m_gameState == 1;
   }
 
   // Menu, a game steered into the wall and the pause menu, in a window of the given size with
@@ -63,9 +53,8 @@ class FaultTest : public ShellTest {
         graphics->calls.clear();
         Render();
         for (const DrawCall& c : graphics->calls) {
-          for (float v : {c.x, c.y, c.w, c.h, c.ix, c.iy, c.jx, c.jy, c.tx, c.ty}) {
+          for (float v : {c.x, c.y, c.w, c.h, c.ix, c.iy, c.jx, c.jy, c.tx, c.ty})
             finite = finite && std::isfinite(v);
-          }
         }
       }
     };
@@ -84,7 +73,7 @@ class FaultTest : public ShellTest {
 
  private:
   std::filesystem::path old_;
-  std::string dir_;
+  std::unique_ptr<kxtest::TempDir> dir_;
 };
 
 TEST_F(FaultTest, AStateFileThatCannotBeReplacedStaysIntactAndPlayGoesOn) {
@@ -102,17 +91,18 @@ TEST_F(FaultTest, AStateFileThatCannotBeReplacedStaysIntactAndPlayGoesOn) {
   Create();
   LoadAll();
   ASSERT_EQ(app->m_highScores[0], 1000);
-
   ASSERT_TRUE(StartGame());
   app->m_difficulty = 1;
   app->m_score = 1500;
-  ASSERT_TRUE(LoseGame());
+  // Lost: the return to the menu records the score.
+  app->m_arena[arena::kHealth] = 0;
+  for (int i = 0; i < 300 && app->m_gameState != 1; ++i) Update();
   ASSERT_GE(host->saves.size(), 1u);
   for (int result : host->saves) EXPECT_LT(result, 0);
   EXPECT_EQ(kxtest::ReadFile(dir + "/.vantorstate"), saved);
   // The scores live on in the game even though the disk refused them.
-  EXPECT_EQ(app->m_highScores[0], 1500);
-  EXPECT_EQ(app->m_highScores[1], 1000);
+  EXPECT_EQ(Values(app->m_gameState, app->m_highScores[0], app->m_highScores[1]),
+            Values(1, 1500, 1000));
   EXPECT_TRUE(StartGame());
 }
 
@@ -134,10 +124,10 @@ TEST_F(FaultTest, StrangeWindowSizesNeverTurnADivisionByZeroIntoNumbers) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   Create();
   LoadAll();
-  const int sizes[][2] = {{1, 1}, {640, 0}, {4000, 100}, {480, 900}};
-  for (const auto& size : sizes) {
-    EXPECT_EXIT(PlayInOddWindow(size[0], size[1]), testing::ExitedWithCode(0), "^finite")
-        << size[0] << "x" << size[1];
+  for (const auto& size : {std::make_pair(1, 1), std::make_pair(640, 0), std::make_pair(4000, 100),
+                           std::make_pair(480, 900)}) {
+    EXPECT_EXIT(PlayInOddWindow(size.first, size.second), testing::ExitedWithCode(0), "^finite")
+        << size.first << "x" << size.second;
   }
 }
 
@@ -162,7 +152,6 @@ TEST_F(FaultTest, AMappedPadDrivesMenuPlayAndPauseAndLetsGoWhenPulledOut) {
   joy.pad.axes[glfw2::GAMEPAD_LEFT_Y] = -1.0f;
   Update();
   EXPECT_EQ(app->m_steerY, -1.0f);
-
   // Steering right and holding A, then gone.
   joy.pad.axes[glfw2::GAMEPAD_LEFT_Y] = 0;
   joy.pad.axes[glfw2::GAMEPAD_LEFT_X] = 1.0f;
@@ -172,12 +161,9 @@ TEST_F(FaultTest, AMappedPadDrivesMenuPlayAndPauseAndLetsGoWhenPulledOut) {
   ASSERT_NE(app->p_PlayKeyAll(5, 1), 0);
   joy.present = false;
   for (int i = 0; i < 120; ++i) Update();
-  EXPECT_FALSE(kx_input_KeyDown(kx_input_KEY_JOY0));
-  EXPECT_EQ(kx_input_JoyX(0, 0), 0.0f);
-  EXPECT_EQ(app->p_PlayKeyAll(5, 1), 0);
-  EXPECT_EQ(app->p_PlayKeyAll(10, 1), 0);
-  EXPECT_EQ(app->m_gameState, 10);
-
+  EXPECT_EQ(Values(kx_input_KeyDown(kx_input_KEY_JOY0), kx_input_JoyX(0, 0), app->p_PlayKeyAll(5, 1),
+                   app->p_PlayKeyAll(10, 1), app->m_gameState),
+            Values(0, 0, 0, 0, 10));
   joy.pad = {};
   joy.present = true;
   press(glfw2::GAMEPAD_START);
@@ -185,4 +171,4 @@ TEST_F(FaultTest, AMappedPadDrivesMenuPlayAndPauseAndLetsGoWhenPulledOut) {
 }
 
 }  // namespace
-}  // namespace shelltest
+}  // namespace gametest

@@ -1,7 +1,7 @@
 // Logical keys from keyboard, pad buttons, stick and screen flags, and the analogue steering.
-#include "tests/game/play/play_fixture.h"
+#include "tests/support/game_fixture.h"
 
-namespace playtest {
+namespace gametest {
 namespace {
 
 class ControlsTest : public PlayTest {
@@ -20,8 +20,7 @@ class ControlsTest : public PlayTest {
     return held;
   }
   void Stick(int port, float x, float y) {
-    input->m_joyStates[port]->m_joyx[0] = x;
-    input->m_joyStates[port]->m_joyy[0] = y;
+    input->m_joyStates[port]->m_joyx[0] = x, input->m_joyStates[port]->m_joyy[0] = y;
   }
 };
 
@@ -36,21 +35,18 @@ TEST_F(ControlsTest, EachSourceCountsOnlyInItsTableAndForItsOwnPort) {
     kx_Skarblit_iCadeControls = 1;
     EXPECT_EQ(HeldKeys(0), c[2] < 0 ? std::vector<int>{} : std::vector<int>{c[2]});
     kx_Skarblit_iCadeControls = 2;
-    EXPECT_TRUE(HeldKeys(0).empty());
+    std::vector<int> none = HeldKeys(0);
     kx_Skarblit_iCadeControls = 0;
-    EXPECT_TRUE(HeldKeys(-2).empty());
+    EXPECT_EQ(none.size() + HeldKeys(-2).size(), 0u);
     KeyUp(c[0]);
   }
+  using Held = std::vector<std::vector<int>>;
   KeyDown(256 + 32 * 2 + 14);  // button 14 of port 2
-  EXPECT_EQ(HeldKeys(2), std::vector<int>{99});
-  EXPECT_TRUE(HeldKeys(1).empty());
-  EXPECT_TRUE(HeldKeys(-1).empty());
+  EXPECT_EQ((Held{HeldKeys(2), HeldKeys(1), HeldKeys(-1)}), (Held{{99}, {}, {}}));
   EXPECT_EQ(app->p_PlayKeyAll(99, 1), 1);
   KeyUp(256 + 32 * 2 + 14);
   Stick(1, -0.5f, 0.5f);
-  EXPECT_EQ(HeldKeys(1), (std::vector<int>{0, 3}));
-  EXPECT_TRUE(HeldKeys(1, 0).empty());
-  EXPECT_TRUE(HeldKeys(0).empty());
+  EXPECT_EQ((Held{HeldKeys(1), HeldKeys(1, 0), HeldKeys(0)}), (Held{{0, 3}, {}, {}}));
   app->m_screenButtons[17] = 2;
   EXPECT_EQ(HeldKeys(-1), std::vector<int>{99});
   kx_Skarblit_isOuya = 1;  // the console answers the back key from entry 19 alone
@@ -86,9 +82,8 @@ TEST_F(ControlsTest, TouchPadSteersByTheDragOver72PastADeadZoneAndTrailsTheFinge
     EXPECT_EQ(Values(app->m_steerX, app->m_steerY), Values(c[2], c[3])) << c[0] << "," << c[1];
   }
   // Dragged further than 64 units, the anchor trails by 4 a frame.
-  app->m_padAnchorX = app->m_padAnchorY = 200;
+  app->m_padAnchorX = app->m_padAnchorY = app->m_pointerY = 200;
   app->m_pointerX = 300;
-  app->m_pointerY = 200;
   for (int i = 0; i < 2; ++i) app->p_AnalogueControl();
   EXPECT_EQ(Values(app->m_padAnchorX, app->m_steerX), Values(208, 1));
   app->m_pointerCount = 0;
@@ -100,8 +95,7 @@ TEST_F(ControlsTest, TheCabinetSwitchClearsButtonsButKeepsTheConsoleEntry) {
   TypeChar('w');
   app->p_iCade(1);
   EXPECT_EQ(kx_input_GetChar(), 0);  // waiting characters are dropped
-  app->m_screenButtons[0] = 2;
-  app->m_screenButtons[19] = 1;
+  app->m_screenButtons[0] = 2, app->m_screenButtons[19] = 1;
   app->p_iCade(5);
   EXPECT_EQ(kx_Skarblit_iCadeControls, 1);
   app->p_iCade(0);
@@ -110,4 +104,4 @@ TEST_F(ControlsTest, TheCabinetSwitchClearsButtonsButKeepsTheConsoleEntry) {
 }
 
 }  // namespace
-}  // namespace playtest
+}  // namespace gametest

@@ -1,8 +1,8 @@
 // The main menu through the frame cycle: key repeat, quitting, the dial under the pointer,
 // the score lists on a short screen.
-#include "tests/game/play/play_fixture.h"
+#include "tests/support/game_fixture.h"
 
-namespace playtest {
+namespace gametest {
 namespace {
 
 class MenuTest : public PlayTest {
@@ -16,16 +16,11 @@ class MenuTest : public PlayTest {
 
 TEST_F(MenuTest, BackKeyQuitsOnlyWithNoOverlayOpen) {
   app->m_creditsOpen = 1;
-  KeyDown(27);
+  Hit(27);
   Update();
-  EXPECT_EQ(app->m_creditsOpen, 0);
-  KeyUp(27);
-  Update();
-  EXPECT_FALSE(host->Quitting());
-  KeyDown(27);
-  Update();
+  EXPECT_EQ(Values(app->m_creditsOpen, host->Quitting()), Values(0, 0));
+  Hit(27);
   EXPECT_TRUE(host->Quitting());
-  KeyUp(27);
 }
 
 TEST_F(MenuTest, ADragAcrossTheDialDoesNotStartAGameButAClickDoes) {
@@ -40,7 +35,7 @@ TEST_F(MenuTest, ADragAcrossTheDialDoesNotStartAGameButAClickDoes) {
   Update();
   EXPECT_NE(app->m_dialSpin, 0);
   for (int i = 0; i < 60; ++i) Update();
-  EXPECT_EQ(app->m_gameState, 1);
+  EXPECT_EQ(app->m_gameState, 1) << "a drag";
   app->m_diffSel = 1;
   app->m_dialTarget = -32;
   for (int i = 0; i < 60; ++i) Update();
@@ -62,4 +57,4 @@ TEST_F(MenuTest, ScoreListsKeepToTheRowsThatFitTheHeight) {
 }
 
 }  // namespace
-}  // namespace playtest
+}  // namespace gametest

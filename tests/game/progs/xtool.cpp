@@ -14,7 +14,6 @@
 #include <stb/stb_image_write.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include <string>
 #include <vector>
@@ -40,13 +39,11 @@ static bool ReadScreen(Display* display, int x0, int y0, int w, int h,
 }
 
 static int Shot(Display* display, const char* path) {
-  XWindowAttributes attributes;
-  XGetWindowAttributes(display, DefaultRootWindow(display), &attributes);
-  int w = attributes.width;
-  int h = attributes.height;
+  XWindowAttributes a;
+  XGetWindowAttributes(display, DefaultRootWindow(display), &a);
   std::vector<unsigned char> rgb;
-  if (!ReadScreen(display, 0, 0, w, h, rgb)) return 1;
-  return stbi_write_png(path, w, h, 3, rgb.data(), w * 3) ? 0 : 1;
+  if (!ReadScreen(display, 0, 0, a.width, a.height, rgb)) return 1;
+  return stbi_write_png(path, a.width, a.height, 3, rgb.data(), a.width * 3) ? 0 : 1;
 }
 
 // Written beside the target and renamed, so a reader never sees half a picture.
@@ -63,8 +60,7 @@ static int Grab(Display* display, const char* path, int x, int y, int w, int h) 
 }
 
 static int Close(Display* display, Window window) {
-  XEvent event;
-  memset(&event, 0, sizeof(event));
+  XEvent event = {};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;
   event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
@@ -94,19 +90,13 @@ int main(int argc, char** argv) {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return 1;
   int status = 2;
-  if (argc == 3 && strcmp(argv[1], "shot") == 0) status = Shot(display, argv[2]);
-  if (argc == 2 && strcmp(argv[1], "focus-next") == 0) status = FocusNext(display);
-  if (argc == 3 && strcmp(argv[1], "close") == 0) {
-    status = Close(display, static_cast<Window>(strtoul(argv[2], nullptr, 10)));
-  }
-  if (argc == 2 && strcmp(argv[1], "norepeat") == 0) {
-    XAutoRepeatOff(display);
-    XSync(display, False);
-    status = 0;
-  }
-  if (argc == 7 && strcmp(argv[1], "grab") == 0) {
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (argc == 3 && command == "shot") status = Shot(display, argv[2]);
+  if (argc == 2 && command == "focus-next") status = FocusNext(display);
+  if (argc == 3 && command == "close") status = Close(display, strtoul(argv[2], nullptr, 10));
+  if (argc == 2 && command == "norepeat") status = (XAutoRepeatOff(display), XSync(display, False), 0);
+  if (argc == 7 && command == "grab")
     status = Grab(display, argv[2], atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
-  }
   XCloseDisplay(display);
   return status;
 }

@@ -19,7 +19,8 @@ std::string Quote(const std::string& text) {
   return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
 }
 const std::string kUsage = Quote(
-    "Usage: skarblit [--help] [--version] [--record FILE] [--replay FILE] [--verify FILE]");
+    "Usage: skarblit [--help] [--version] [--record FILE] [--replay FILE] [--verify FILE] "
+    "[--script FILE]");
 
 const CommandOption kWithValue[] = {
     {"--file", "FILE", "", [](CommandLine&, const char* value) -> const char* {
@@ -50,6 +51,7 @@ TEST(CommandLine, StartsPrintsOrRefusesInOneLine) {
       {nullptr, {"-h"}, 2, "skarblit: unknown option '-h'" + mistake, ""},
       {nullptr, {"-"}, 2, "skarblit: unknown option '-'" + mistake, ""},
       {nullptr, {"--help=yes"}, 2, "skarblit: option '--help' takes no value" + mistake, ""},
+      {nullptr, {"--script", "a.txt"}, 2, "skarblit: --script goes with --record" + mistake, ""},
       {nullptr, {"--verify", "a.skr", "--record", "b.skr"}, 2,
        "skarblit: --record, --replay and --verify go one at a time" + mistake, ""},
       {kWithValue, {"--file", "a.rec"}, -1, "", "a.rec"},

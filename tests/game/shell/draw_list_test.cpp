@@ -1,13 +1,13 @@
 // The draw-command list: the bound, clearing, and the replay's fit, scale and shapes.
-#include "tests/game/shell/shell_fixture.h"
+#include "tests/support/game_fixture.h"
 
-namespace shelltest {
+namespace gametest {
 namespace {
 
-class DrawListTest : public ShellTest {
+class DrawListTest : public GameTest {
  protected:
   void SetUp() override {
-    ShellTest::SetUp();
+    GameTest::SetUp();
     Create();
     app->p_CLS2D(10, 20, 30, 0.5f);
   }
@@ -17,24 +17,20 @@ class DrawListTest : public ShellTest {
     Render();
     return std::vector<DrawCall>(graphics->calls.begin() + 1, graphics->calls.end());
   }
-  static std::vector<float> Box(const DrawCall& c) { return {c.x, c.y, c.w, c.h}; }
 };
 
 TEST_F(DrawListTest, TheListHoldsAtMost2499RecordsAndClearingEmptiesIt) {
   for (int i = 0; i < 2500; ++i) app->p_Rect(static_cast<float>(i), 0, 1, 1);
-  EXPECT_EQ(app->m_drawCount, 2499 * 15);
-  EXPECT_EQ(app->m_drawList[2498 * 15 + 1], 2498.0f);
+  EXPECT_EQ(Values(app->m_drawCount, app->m_drawList[2498 * 15 + 1]), Values(2499 * 15, 2498));
   app->p_SetCol(9, 9, 9, 0.1f);
   app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);  // keeps the clear colour, resets the pen
-  EXPECT_EQ(app->m_drawCount, 0);
-  EXPECT_EQ(std::vector<float>({app->m_clsRed, app->m_clsAlpha, app->m_red, app->m_alpha}),
-            std::vector<float>({10, 0.5f, 255, 1}));
+  EXPECT_EQ(Values(app->m_drawCount, app->m_clsRed, app->m_clsAlpha, app->m_red, app->m_alpha),
+            Values(0, 10, 0.5f, 255, 1));
   // An empty list renders only the clearing rectangle in the clear colour.
   Render();
   ASSERT_EQ(graphics->calls.size(), 1u);
-  const DrawCall& clear = graphics->calls[0];
-  EXPECT_EQ(Box(clear), std::vector<float>({-1, -1, 642, 482}));
-  EXPECT_EQ(std::vector<float>({clear.red, clear.alpha}), std::vector<float>({10, 0.5f}));
+  const DrawCall& c = graphics->calls[0];
+  EXPECT_EQ(Values(c.x, c.y, c.w, c.h, c.red, c.alpha), Values(-1, -1, 642, 482, 10, 0.5f));
 }
 
 TEST_F(DrawListTest, VirtualScreenFitsTheWindow) {
@@ -49,11 +45,11 @@ TEST_F(DrawListTest, VirtualScreenFitsTheWindow) {
   for (const Case& c : cases) {
     Resize(c.w, c.h);
     Render();
-    EXPECT_FLOAT_EQ(app->m_scaleX, c.scale) << c.w << "x" << c.h;
-    EXPECT_FLOAT_EQ(app->m_scaleY, c.scale);
+    SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
+    EXPECT_EQ(Values(app->m_scaleY, app->m_landscape), Values(app->m_scaleX, c.landscape));
+    EXPECT_FLOAT_EQ(app->m_scaleX, c.scale);
     EXPECT_FLOAT_EQ(kx_Skarblit_jscrw, c.vw);
     EXPECT_FLOAT_EQ(kx_Skarblit_jscrh, c.vh);
-    EXPECT_EQ(app->m_landscape, c.landscape);
   }
   // A minimised window keeps the last fit instead of dividing by zero.
   Resize(0, 0);
@@ -73,16 +69,13 @@ TEST_F(DrawListTest, ReplayScalesShapesAndKeepsThemUnrotated) {
   app->p_Line(1, 2, 3, 4);
   auto calls = Replay();
   ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(Box(calls[0]), std::vector<float>({20, 40, 60, 80}));
-  EXPECT_EQ(std::vector<float>({calls[0].ix, calls[0].iy}), std::vector<float>({1, 0}));
-  EXPECT_EQ(std::vector<float>({calls[0].red, calls[0].alpha}), std::vector<float>({200, 0.75f}));
-  EXPECT_EQ(calls[0].blend, 0);
-  EXPECT_EQ(calls[1].kind, 'l');
-  EXPECT_EQ(calls[1].blend, 1);  // blend code 3 is drawn additively
-  EXPECT_EQ(Box(calls[1]), std::vector<float>({2, 4, 6, 8}));
+  const DrawCall &a = calls[0], &b = calls[1];
+  EXPECT_EQ(Values(a.kind, a.x, a.y, a.w, a.h, a.ix, a.iy, a.red, a.alpha, a.blend),
+            Values('r', 20, 40, 60, 80, 1, 0, 200, 0.75f, 0));
+  // Blend code 3 is drawn additively.
+  EXPECT_EQ(Values(b.kind, b.blend, b.x, b.y, b.w, b.h), Values('l', 1, 2, 4, 6, 8));
   // After the replay the context is left white at half alpha.
-  EXPECT_EQ(graphics->alpha, 0.5f);
-  EXPECT_EQ(graphics->b, 255.0f);
+  EXPECT_EQ(Values(graphics->alpha, graphics->b), Values(0.5f, 255));
 }
 
 TEST_F(DrawListTest, ImagesAreRotatedAndScaledAndEmptySlotsDrawNothing) {
@@ -107,4 +100,4 @@ TEST_F(DrawListTest, ImagesAreRotatedAndScaledAndEmptySlotsDrawNothing) {
 }
 
 }  // namespace
-}  // namespace shelltest
+}  // namespace gametest

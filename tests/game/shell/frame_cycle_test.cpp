@@ -1,14 +1,14 @@
 // The frame cycle: the quiet exits, suspension and resumption, pointer sampling, arcade-cabinet
 // letters, one-press entries and the tune following the pause.
-#include "tests/game/shell/shell_fixture.h"
+#include "tests/support/game_fixture.h"
 
-namespace shelltest {
+namespace gametest {
 namespace {
 
-class FrameCycleTest : public ShellTest {
+class FrameCycleTest : public GameTest {
  protected:
   void SetUp() override {
-    ShellTest::SetUp();
+    GameTest::SetUp();
     Create();
     LoadAll();
   }
@@ -24,33 +24,29 @@ TEST_F(FrameCycleTest, F4AndTheCloseKeyEndTheRunQuietlyWithoutSaving) {
     host->ClearQuit();
     size_t saves = host->saves.size();
     Hit(key);
-    EXPECT_TRUE(host->Quitting()) << key;
-    EXPECT_EQ(host->saves.size(), saves) << key;
+    EXPECT_EQ(Values(host->Quitting(), host->saves.size()), Values(1, saves)) << key;
   }
 }
 
 TEST_F(FrameCycleTest, SuspensionSavesSlowsDownAndPausesARunningGame) {
   app->p_OnSuspend();  // at the menu: saved and slowed down, with no game to pause
-  EXPECT_EQ(std::vector<int>({kx_app__updateRate, app->m_paused}), std::vector<int>({5, 0}));
-  EXPECT_EQ(host->saves.size(), 1u);
+  EXPECT_EQ(Values(kx_app__updateRate, app->m_paused, host->saves.size()), Values(5, 0, 1));
   app->p_OnResume();
-  EXPECT_EQ(kx_app__updateRate, 60);
-  EXPECT_EQ(host->saves.size(), 1u);
+  EXPECT_EQ(Values(kx_app__updateRate, host->saves.size()), Values(60, 1));
 
   app->m_gameState = 10;
   kx_Skarblit_iCadeControls = 1;
-  app->m_screenButtons[3] = 2;
-  app->m_screenButtons[19] = 1;
+  app->m_screenButtons[3] = 2, app->m_screenButtons[19] = 1;
   app->p_OnSuspend();
-  EXPECT_EQ(std::vector<int>({app->m_paused, app->m_pauseMenu, app->m_pauseSlide}),
-            std::vector<int>({1, 1, 240}));
-  EXPECT_EQ(kx_Skarblit_iCadeControls, 0);
-  EXPECT_EQ(Buttons({3, 19}), std::vector<int>({0, 1}));  // all but the back key let go
+  // All but the back key let go.
+  EXPECT_EQ(Values(app->m_paused, app->m_pauseMenu, app->m_pauseSlide, kx_Skarblit_iCadeControls,
+                   app->m_screenButtons[3], app->m_screenButtons[19]),
+            Values(1, 1, 240, 0, 0, 1));
   app->m_paused = 0;
   app->p_OnResume();
-  EXPECT_EQ(std::vector<int>({app->m_paused, app->m_pauseMenu}), std::vector<int>({1, 1}));
-  // The saved state is the whole string.
-  EXPECT_EQ(host->stored.Split(String("|")).Length(), 99);
+  // Paused again, and the saved state is the whole string.
+  EXPECT_EQ(Values(app->m_paused, app->m_pauseMenu, host->stored.Split(String("|")).Length()),
+            Values(1, 1, 99));
 }
 
 TEST_F(FrameCycleTest, ArcadeLettersHoldUntilTheirReleaseLetter) {
@@ -81,34 +77,41 @@ TEST_F(FrameCycleTest, PointersAreSampledInVirtualUnits) {
   input->p_TouchEvent(KxEventTouchDown, 2, 64, 32);
   app->m_pointerLock = 1;
   Update();
-  EXPECT_EQ(std::vector<int>({app->m_pointerX, app->m_pointerY, app->m_pointerCount,
-                              app->m_touchDown[0], app->m_touchX[2], app->m_touchY[2],
-                              app->m_touchX[5], app->m_pointerLock}),
-            std::vector<int>({150, 50, 1, 1, 32, 16, -3717, 1}));
+  EXPECT_EQ(Values(app->m_pointerX, app->m_pointerY, app->m_pointerCount, app->m_touchDown[0],
+                   app->m_touchX[2], app->m_touchY[2], app->m_touchX[5], app->m_pointerLock),
+            Values(150, 50, 1, 1, 32, 16, -3717, 1));
   input->p_MouseEvent(KxEventMouseUp, 0, 300, 101);
   input->p_TouchEvent(KxEventTouchUp, 2, 64, 32);
   Update();
-  EXPECT_EQ(std::vector<int>({app->m_pointerCount, app->m_touchX[0], app->m_pointerLock}),
-            std::vector<int>({0, -3717, 0}));
+  EXPECT_EQ(Values(app->m_pointerCount, app->m_touchX[0], app->m_pointerLock), Values(0, -3717, 0));
 }
 
 TEST_F(FrameCycleTest, MusicFollowsThePauseAndOverlaysLockInput) {
-  app->m_musicOn = 1;
-  app->m_paused = 1;
+  app->m_musicOn = app->m_paused = 1;
   Update();
   EXPECT_EQ(audio->Count("pausemusic"), 1);
   app->m_paused = 0;
   Update();
-  EXPECT_EQ(audio->Count("resumemusic"), 1);
   kx_Skarblit_HasMusicStream = 0;  // nothing to resume
   Update();
   kx_Skarblit_HasMusicStream = 1;
   EXPECT_EQ(audio->Count("resumemusic"), 1);
-
   app->m_optionsOpen = 1;
   Update();
-  EXPECT_EQ(std::vector<int>({app->m_keyLock, app->m_pointerLock}), std::vector<int>({1, 1}));
+  EXPECT_EQ(Values(app->m_keyLock, app->m_pointerLock), Values(1, 1));
+}
+
+// The start-up ping is switched off in this game: it must touch no network at all.
+TEST_F(GameTest, PingSwitchedOffTouchesNoNetwork) {
+  ASSERT_EQ(kx_Skarblit_J_On_Allow, 0);
+  int sources = kx_asyncevent__sources->p_Length2();
+  EXPECT_EQ(StdoutOf([&] {
+              Create();
+              for (int i = 0; i < 3; ++i) Update();
+            }),
+            "");
+  EXPECT_EQ(Values(kx_asyncevent__sources->p_Length2(), kx_Skarblit_J_On_Able), Values(sources, 0));
 }
 
 }  // namespace
-}  // namespace shelltest
+}  // namespace gametest

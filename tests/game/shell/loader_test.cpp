@@ -1,11 +1,11 @@
 // The asset loader: its 29 steps, the resolution chosen by the window, the logo sound played
 // once per run, and missing files.
-#include "tests/game/shell/shell_fixture.h"
+#include "tests/support/game_fixture.h"
 
-namespace shelltest {
+namespace gametest {
 namespace {
 
-class LoaderTest : public ShellTest {
+class LoaderTest : public GameTest {
  protected:
   // Creates the game in a window of the given size and loads everything.
   int CreateAndLoad(int w, int h) {
@@ -26,15 +26,12 @@ class LoaderTest : public ShellTest {
 
 TEST_F(LoaderTest, TwentyNineStepsFillEverySlotAndPlayTheLogoSoundOncePerRun) {
   EXPECT_EQ(CreateAndLoad(640, 480), 29);
-  EXPECT_EQ(app->m_loading, 0);
   for (int slot : {1, 80, 85, 90, 91, 93, 94, 95, 96, 97, 98, 99}) EXPECT_TRUE(app->m_images[slot]);
-  for (int cue : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 95, 96, 98, 99}) {
+  for (int cue : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 95, 96, 98, 99})
     EXPECT_TRUE(app->m_sounds[cue]) << cue;
-  }
-  EXPECT_EQ(app->m_font, 90);
   // The loading screen was recorded by the last step: clear colour (40, 40, 80).
-  EXPECT_EQ(app->m_clsBlue, 80.0f);
-  EXPECT_EQ(audio->Count("play"), 1);
+  EXPECT_EQ(Values(app->m_loading, app->m_font, app->m_clsBlue, audio->Count("play")),
+            Values(0, 90, 80, 1));
   app->p_Reload();
   LoadAll();
   EXPECT_EQ(audio->Count("play"), 1);
@@ -50,22 +47,22 @@ TEST_F(LoaderTest, ResolutionFollowsTheWindow) {
     Create();
     Step(11);
     Step(13);
-    EXPECT_EQ(app->m_assetScale, c.scale) << c.w;
-    EXPECT_FLOAT_EQ(app->m_imageScale, 1.0f / c.scale);
-    EXPECT_EQ(Info(99), (std::vector<int>{c.menuCell, c.menuCell, 4}));
-    EXPECT_EQ(app->m_images[99]->m_width, c.menuCell);
-    EXPECT_EQ(Info(90), (std::vector<int>{7, 10, 128}));  // the font keeps its metrics
-    EXPECT_EQ(app->m_images[90]->m_width, 16 * c.scale);
-    EXPECT_EQ(Info(96), (std::vector<int>{8 * c.scale, 8 * c.scale, 256}));
+    // The font keeps its metrics.
+    EXPECT_EQ(Values(app->m_assetScale, app->m_imageScale * c.scale, app->m_images[99]->m_width,
+                     app->m_images[90]->m_width),
+              Values(c.scale, 1, c.menuCell, 16 * c.scale))
+        << c.w;
+    EXPECT_EQ((std::vector<std::vector<int>>{Info(99), Info(90), Info(96)}),
+              (std::vector<std::vector<int>>{
+                  {c.menuCell, c.menuCell, 4}, {7, 10, 128}, {8 * c.scale, 8 * c.scale, 256}}));
   }
 }
 
 TEST_F(LoaderTest, AMissingFileLeavesItsSlotEmptyAndLoadingGoesOn) {
   host->missing.insert("/gfx-hd.png");
   EXPECT_EQ(CreateAndLoad(640, 480), 29);
-  EXPECT_EQ(app->m_images[1], nullptr);
+  EXPECT_EQ(Values(app->m_images[1] == nullptr, app->m_sounds[13] != nullptr), Values(1, 1));
   EXPECT_EQ(Info(1), (std::vector<int>{64, 64, 64}));
-  EXPECT_NE(app->m_sounds[13], nullptr);
   // Loading a slot empties it first, so an earlier picture does not linger.
   host->missing.clear();
   Step(16);
@@ -76,4 +73,4 @@ TEST_F(LoaderTest, AMissingFileLeavesItsSlotEmptyAndLoadingGoesOn) {
 }
 
 }  // namespace
-}  // namespace shelltest
+}  // namespace gametest

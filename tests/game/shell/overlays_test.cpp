@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tests/game/shell/shell_fixture.h"
+#include "tests/support/game_fixture.h"
 
-namespace shelltest {
+namespace gametest {
 namespace {
 
-class OverlayTest : public ShellTest {
+class OverlayTest : public GameTest {
  protected:
   void SetUp() override {
-    ShellTest::SetUp();
+    GameTest::SetUp();
     Create();
     LoadAll();
     kx_Skarblit_HasMusicStream = 1;
@@ -35,13 +35,11 @@ TEST_F(OverlayTest, SoundRowCyclesTheModesOncePerPressAndStopsTheTuneWhereItMust
   EXPECT_TRUE(Shows("Sound:Off")) << "label drawn without its spaces";
   Press(40);  // down to the sound row
   ASSERT_EQ(app->m_optRow, 1);
-  const int expected[] = {1, 2, 3, 0};
-  const int stopsAfter[] = {0, 1, 1, 2};
-  int stopsBefore = audio->Count("stopmusic");
-  for (int i = 0; i < 4; ++i) {
+  // Each press: the mode after it, and the tune stops so far.
+  const int stops = audio->Count("stopmusic"), after[][2] = {{1, 0}, {2, 1}, {3, 1}, {0, 2}};
+  for (const auto& a : after) {
     Press(13);
-    EXPECT_EQ(app->m_settings[5], expected[i]) << "press " << i;
-    EXPECT_EQ(audio->Count("stopmusic") - stopsBefore, stopsAfter[i]) << "press " << i;
+    EXPECT_EQ(Values(app->m_settings[5], audio->Count("stopmusic") - stops), Values(a[0], a[1]));
   }
 }
 
@@ -72,17 +70,16 @@ TEST_F(OverlayTest, FullScreenTakesTheDesktopSizeThenA640x480WindowAndTheBackKey
   OpenOptions();
   app->m_optRow = 3;
   Press(13);
-  EXPECT_EQ(std::vector<int>({app->m_fullscreen, glfw.width, glfw.height, glfw.mode}),
-            std::vector<int>({1, 1280, 1024, glfw2::FULLSCREEN}));
+  EXPECT_EQ(Values(app->m_fullscreen, glfw.width, glfw.height, glfw.mode),
+            Values(1, 1280, 1024, glfw2::FULLSCREEN));
   EXPECT_TRUE(Shows("Windowed"));
   Resize(800, 600);
   Press(13);
-  EXPECT_EQ(std::vector<int>({app->m_fullscreen, glfw.width, glfw.height, glfw.mode}),
-            std::vector<int>({0, 640, 480, glfw2::WINDOW}));
+  EXPECT_EQ(Values(app->m_fullscreen, glfw.width, glfw.height, glfw.mode),
+            Values(0, 640, 480, glfw2::WINDOW));
   size_t saves = host->saves.size();
   Press(27);
-  EXPECT_EQ(app->m_optionsOpen, 0);
-  EXPECT_EQ(host->saves.size(), saves + 1);
+  EXPECT_EQ(Values(app->m_optionsOpen, host->saves.size()), Values(0, saves + 1));
 }
 
 // The pause menu at rest in the middle of the screen, driven directly as play would.
@@ -93,9 +90,7 @@ TEST_F(OverlayTest, ThePauseMenusBackKeyResumesAndNeverQuits) {
   app->m_keyLock = app->m_pointerLock = 0;
   KeyDown(27);
   app->p_PauseMenu();
-  EXPECT_EQ(app->m_pauseMenu, -1);
-  EXPECT_EQ(app->m_gameOver, 0);
-  EXPECT_EQ(app->m_keyLock, 1);
+  EXPECT_EQ(Values(app->m_pauseMenu, app->m_gameOver, app->m_keyLock), Values(-1, 0, 1));
 }
 
 TEST_F(OverlayTest, TheCreditsTileTheFrameFadeInOver30UpdatesAndNeverShowTheLastLine) {
@@ -104,12 +99,9 @@ TEST_F(OverlayTest, TheCreditsTileTheFrameFadeInOver30UpdatesAndNeverShowTheLast
   EXPECT_EQ(app->m_creditsSlide, 30);
   // At 640x480 the tiles are 54.33 wide (a twelfth of the width and one more for the seams),
   // on 13 x 10 cells: one cell fewer leaves a gap at the right or bottom edge.
-  auto rects = Records();
-  EXPECT_EQ(std::count_if(rects.begin(), rects.end(),
-                          [&](const std::vector<float>& r) {
-                            return r[0] == -3717.0f && std::abs(r[4] - 54.333f) < 0.01f;
-                          }),
-            130);
+  int tiles = 0;
+  for (const auto& r : Records()) tiles += r[0] == -3717.0f && std::abs(r[4] - 54.333f) < 0.01f;
+  EXPECT_EQ(tiles, 130);
   // Everything drawn fades with the box: no record above alpha s/30, and some at it.
   for (int s : {1, 10, 20, 29}) {
     app->m_creditsSlide = s;
@@ -132,19 +124,16 @@ TEST_F(OverlayTest, TheClickThatOpenedTheCreditsDoesNotCloseThem) {
   // Click the credits row with the mouse.
   const float x = 640 - 264 + 20, y = 130 + 80 + 56;
   input->p_MouseEvent(KxEventMouseDown, 0, x, y);
-  Update();
-  EXPECT_EQ(app->m_creditsOpen, 1);
-  for (int i = 0; i < 5; ++i) Update();
+  for (int i = 0; i < 6; ++i) Update();
   EXPECT_EQ(app->m_creditsOpen, 1) << "held pointer";
   input->p_MouseEvent(KxEventMouseUp, 0, x, y);
   // The options box keeps both locks while it slides away.
   for (int i = 0; i < 31; ++i) Update();
-  EXPECT_EQ(app->m_optionsSlide, 0);
-  EXPECT_EQ(app->m_creditsOpen, 1);
+  EXPECT_EQ(Values(app->m_optionsSlide, app->m_creditsOpen), Values(0, 1));
   input->p_MouseEvent(KxEventMouseDown, 0, 320, 240);
   Update();
   EXPECT_EQ(app->m_creditsOpen, 0);
 }
 
 }  // namespace
-}  // namespace shelltest
+}  // namespace gametest

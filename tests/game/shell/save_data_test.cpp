@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <string>
 
-#include "tests/game/shell/shell_fixture.h"
+#include "tests/support/game_fixture.h"
 
-namespace shelltest {
+namespace gametest {
 namespace {
 
 // n numbers: the given ones at their positions, 0 elsewhere, each followed by "|".
@@ -16,26 +16,24 @@ std::string StateOf(std::initializer_list<std::pair<int, long long>> values, int
   return s;
 }
 
-bool Printed(const std::string& out, const char* line) {
-  return out.find(line) != std::string::npos;
-}
+bool Printed(const std::string& out, const char* line) { return out.find(line) != std::string::npos; }
 
-class SaveDataTest : public ShellTest {
+class SaveDataTest : public GameTest {
  protected:
   // Creates a fresh game with the given state string and returns what p_Load printed.
   std::string CreateWith(const std::string& state) {
     kx_app__app = nullptr;
     host->stored = String::FromUtf8(state);
-    testing::internal::CaptureStdout();
-    Create();
-    // Samples of earlier tests the collector frees meanwhile say so; that is not the load's.
-    std::string out = testing::internal::GetCapturedStdout();
-    for (size_t at; (at = out.find("Discarding sample\n")) != std::string::npos;) out.erase(at, 18);
-    return out;
+    return StdoutOf([&] { Create(); });
   }
   std::string Saved() {
     app->p_Save();
     return host->stored.ToUtf8();
+  }
+  std::vector<int> Settings(std::initializer_list<int> slots) {
+    std::vector<int> v;
+    for (int i : slots) v.push_back(app->m_settings[i]);
+    return v;
   }
 };
 
@@ -53,23 +51,17 @@ TEST_F(SaveDataTest, EachDamagedBlockFallsBackAlone) {
   std::string out = CreateWith(StateOf({{3, 7}, {5, 2}, {25, 10}, {26, 6}, {34, 6},
                                         {35, 500}, {36, 400}, {55, 3200}}));
   EXPECT_TRUE(Printed(out, "Settings Checksum Invalid\nBadges Loaded\nHighscore 0 Loaded\n"));
-  EXPECT_EQ(std::vector<int>({app->m_settings[3], app->m_settings[5], app->m_settings[10]}),
-            std::vector<int>({0, 1, 64}));
-  EXPECT_TRUE(app->m_badges[1] && app->m_badges[2] && !app->m_badges[0]);
-  EXPECT_EQ(app->m_highScores[0], 500);
-  EXPECT_EQ(app->m_highScores[30], 400);
-
+  EXPECT_EQ(Settings({3, 5, 10}), std::vector<int>({0, 1, 64}));
+  EXPECT_EQ(Values(app->m_badges[0], app->m_badges[1], app->m_badges[2], app->m_highScores[0],
+                   app->m_highScores[30]),
+            Values(0, 1, 1, 500, 400));
   out = CreateWith(StateOf({{5, 1}, {25, 5}, {35, 900}, {55, 3600}, {56, 800}, {76, 3201}}));
   EXPECT_TRUE(Printed(out, "Highscore 0 Loaded\nHighscore 1 Checksum Invalid\nHighscore 2 Loaded"));
-  EXPECT_EQ(app->m_highScores[0], 900);
-  EXPECT_EQ(app->m_highScores[10], 0);
-}
-
-TEST_F(SaveDataTest, SlotZeroHasNoWeightAndSmallSettingsAreCorrected) {
+  EXPECT_EQ(Values(app->m_highScores[0], app->m_highScores[10]), Values(900, 0));
+  // Slot 0 has no weight in the checksum; settings under their floor are corrected.
   EXPECT_TRUE(Printed(CreateWith(StateOf({{0, 99}, {5, 2}, {10, 100}, {12, 8}, {25, 1106}})),
                       "Settings Loaded"));
-  EXPECT_EQ(std::vector<int>({app->m_settings[0], app->m_settings[10], app->m_settings[12]}),
-            std::vector<int>({99, 100, 8}));
+  EXPECT_EQ(Settings({0, 10, 12}), std::vector<int>({99, 100, 8}));
   CreateWith(StateOf({{12, 7}, {25, 84}}));
   EXPECT_EQ(app->m_settings[12], 10);
 }
@@ -77,17 +69,13 @@ TEST_F(SaveDataTest, SlotZeroHasNoWeightAndSmallSettingsAreCorrected) {
 TEST_F(SaveDataTest, ShortStringsSkipWholeBlocksAndKeepTheirDefaults) {
   // Exactly 25 tokens: no settings block, but the corrections still apply.
   EXPECT_FALSE(Printed(CreateWith(StateOf({{5, 3}}, 24) + "0"), "Settings"));
-  EXPECT_EQ(std::vector<int>({app->m_settings[5], app->m_settings[11], app->m_settings[14]}),
-            std::vector<int>({1, 64, 1}));
-
+  EXPECT_EQ(Settings({5, 11, 14}), std::vector<int>({1, 64, 1}));
   // Cut inside group 1: group 0 loads, groups 1 and 2 keep their zeros and say nothing.
   std::string full = StateOf({{5, 1}, {25, 5}, {35, 300}, {55, 1200}, {56, 256}, {57, 13}});
   std::string out = CreateWith(full.substr(0, full.find("|13|") + 4));
   EXPECT_TRUE(Printed(out, "Highscore 0 Loaded"));
   EXPECT_FALSE(Printed(out, "Highscore 1"));
-  EXPECT_EQ(app->m_highScores[0], 300);
-  EXPECT_EQ(app->m_highScores[10], 0);
-
+  EXPECT_EQ(Values(app->m_highScores[0], app->m_highScores[10]), Values(300, 0));
   // Tokens after the last group change nothing.
   EXPECT_FALSE(Printed(CreateWith(StateOf({{5, 1}, {25, 5}}) + "17|x|"), "Invalid"));
 }
@@ -96,12 +84,10 @@ TEST_F(SaveDataTest, BadgeWordWithBitThirtyOneIsNegativeAndReadsBack) {
   CreateWith("");
   app->m_badges[31] = true;
   std::string saved = Saved();
-  Array<String> tokens = String::FromUtf8(saved).Split(String("|"));
-  EXPECT_EQ(tokens[26].ToUtf8(), "-2147483648");  // badge word 0
-  EXPECT_EQ(tokens[34].ToUtf8(), "-2147483648");  // badge checksum
+  // Badge word 0 and the badge checksum.
+  EXPECT_EQ(host->Field(26).ToUtf8() + host->Field(34).ToUtf8(), "-2147483648-2147483648");
   EXPECT_TRUE(Printed(CreateWith(saved), "Badges Loaded"));
-  EXPECT_TRUE(app->m_badges[31]);
-  EXPECT_FALSE(app->m_badges[30]);
+  EXPECT_EQ(Values(app->m_badges[31], app->m_badges[30]), Values(1, 0));
 }
 
 TEST_F(SaveDataTest, RecordingScores) {
@@ -109,25 +95,23 @@ TEST_F(SaveDataTest, RecordingScores) {
   app->m_difficulty = 1;
   app->m_score = 500;
   app->p_LoadMenu();
-  EXPECT_EQ(app->m_highScores[0], 500);
-  EXPECT_EQ(app->m_highScores[30], 500);
+  EXPECT_EQ(Values(app->m_highScores[0], app->m_highScores[30]), Values(500, 500));
   EXPECT_TRUE(Printed(host->stored.ToUtf8(), "|500|500|0|0|"));
-  EXPECT_EQ(host->stored.Split(String("|"))[55].ToInt(), 3500);
+  EXPECT_EQ(host->Field(55).ToInt(), 3500);
   app->m_difficulty = 2;
   app->p_LoadMenu();
-  EXPECT_EQ(host->stored.Split(String("|"))[76].ToInt(), 4000);
-
+  EXPECT_EQ(host->Field(76).ToInt(), 4000);
   // A tie goes below the equal entry; the last list always takes the score.
   for (int r = 0; r < 10; ++r) app->m_highScores[20 + r] = 500 - 100 * r;  // 500 .. -400
   app->m_difficulty = 3;
   app->m_score = 400;
   app->p_LoadMenu();
-  EXPECT_EQ(std::vector<int>({app->m_highScores[21], app->m_highScores[22], app->m_highScores[23]}),
-            std::vector<int>({400, 400, 300}));
+  EXPECT_EQ(Values(app->m_highScores[21], app->m_highScores[22], app->m_highScores[23]),
+            Values(400, 400, 300));
   app->m_score = -400;
   app->p_LoadMenu();
-  EXPECT_EQ(std::vector<int>({app->m_highScores[29], app->m_highScores[50], app->m_highScores[51]}),
-            std::vector<int>({-300, -400, 400}));
+  EXPECT_EQ(Values(app->m_highScores[29], app->m_highScores[50], app->m_highScores[51]),
+            Values(-300, -400, 400));
 }
 
 // The banner announces the place the table then gives the score: below an equal entry, and
@@ -153,12 +137,10 @@ TEST_F(SaveDataTest, TheBannersPlaceIsTheTablesPlace) {
 // Slots 6 and 7 keep the iCade mode and full screen; a state without them starts as before.
 TEST_F(SaveDataTest, TheICadeModeAndFullScreenAreKeptAcrossARestart) {
   CreateWith(StateOf({{5, 1}, {25, 5}}));
-  EXPECT_EQ(kx_Skarblit_iCadeControls, 0);
-  EXPECT_EQ(glfw.opens, 0) << "no window asked for";
+  EXPECT_EQ(Values(kx_Skarblit_iCadeControls, glfw.opens), Values(0, 0)) << "no window asked for";
   CreateWith(StateOf({{5, 1}, {6, 1}, {7, 1}, {25, 18}}));
-  EXPECT_EQ(kx_Skarblit_iCadeControls, 1);
-  EXPECT_EQ(app->m_fullscreen, 1);
-  EXPECT_EQ(glfw.mode, glfw2::FULLSCREEN);
+  EXPECT_EQ(Values(kx_Skarblit_iCadeControls, app->m_fullscreen, glfw.mode),
+            Values(1, 1, glfw2::FULLSCREEN));
   // A suspension lets the iCade's keyboard go; the resumption brings the mode back.
   app->p_OnSuspend();
   app->p_OnResume();
@@ -166,9 +148,8 @@ TEST_F(SaveDataTest, TheICadeModeAndFullScreenAreKeptAcrossARestart) {
   // Left windowed when the options box closes, the game starts windowed next time.
   app->p_FullscreenFlip();
   app->CloseOptionBox();
-  EXPECT_EQ(host->stored.Split(String("|"))[7].ToInt(), 0);
-  EXPECT_EQ(host->stored.Split(String("|"))[6].ToInt(), 1);
+  EXPECT_EQ(Values(host->Field(7).ToInt(), host->Field(6).ToInt()), Values(0, 1));
 }
 
 }  // namespace
-}  // namespace shelltest
+}  // namespace gametest

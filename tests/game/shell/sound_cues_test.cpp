@@ -1,13 +1,13 @@
 // Sound cues on the 24-position channel ring, and the sound modes gating effects and the tune.
-#include "tests/game/shell/shell_fixture.h"
+#include "tests/support/game_fixture.h"
 
-namespace shelltest {
+namespace gametest {
 namespace {
 
-class SoundCuesTest : public ShellTest {
+class SoundCuesTest : public GameTest {
  protected:
   void SetUp() override {
-    ShellTest::SetUp();
+    GameTest::SetUp();
     Create();
     gc_assign(app->m_sounds[5], (new c_Sound)->m_new(new gxtkSample));
     audio->log.clear();
@@ -21,8 +21,8 @@ TEST_F(SoundCuesTest, CuesCycleTheRingAndEmptySlotsStillTakeTheirTurn) {
   std::vector<std::string> expected = {"stop 1 0", "play 1 0", "rate 1 1.5", "volume 1 0.5",
                                        "pan 1 -1"};
   EXPECT_EQ(std::vector<std::string>(audio->log.begin(), audio->log.begin() + 5), expected);
-  EXPECT_EQ(audio->log[23 * 5], "stop 0 0");   // the 24th cue wraps to position 0
-  EXPECT_EQ(audio->log[24 * 5], "stop 1 0");   // the 25th cuts off the first
+  // The 24th cue wraps to position 0, the 25th cuts off the first.
+  EXPECT_EQ(audio->log[23 * 5] + "," + audio->log[24 * 5], "stop 0 0,stop 1 0");
   EXPECT_EQ(app->m_sfxCursor, 1);
   // Slot 42 is empty: the ring moves on and the channel is stopped and set, with defaults.
   audio->log.clear();
@@ -56,12 +56,13 @@ TEST_F(SoundCuesTest, SoundModesGateEffectsAndTheTune) {
 
 TEST_F(SoundCuesTest, ATuneThatCannotBeLoadedIsLoggedAndStillCountsAsOn) {
   app->m_settings[5] = 1;
-  testing::internal::CaptureStdout();
-  app->p_PlayTune(String("Playful"), 1);
-  app->p_PlayTune(String("Gone"), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Tune not loaded: sfx/Gone.ogg\n");
+  EXPECT_EQ(StdoutOf([&] {
+              app->p_PlayTune(String("Playful"), 1);
+              app->p_PlayTune(String("Gone"), 1);
+            }),
+            "Tune not loaded: sfx/Gone.ogg\n");
   EXPECT_EQ(app->m_musicOn, 1);
 }
 
 }  // namespace
-}  // namespace shelltest
+}  // namespace gametest

@@ -1,15 +1,15 @@
 // Text layout into glyph records and the pointer hit tests.
-#include "tests/game/shell/shell_fixture.h"
+#include "tests/support/game_fixture.h"
 
-namespace shelltest {
+namespace gametest {
 namespace {
 
 using Glyphs = std::vector<std::vector<float>>;
 
-class TextTest : public ShellTest {
+class TextTest : public GameTest {
  protected:
   void SetUp() override {
-    ShellTest::SetUp();
+    GameTest::SetUp();
     Create();
     UseFont();
     app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
@@ -25,8 +25,7 @@ class TextTest : public ShellTest {
   }
   void PointerAt(int x, int y) {
     app->m_pointerCount = app->m_touchDown[0] = 1;
-    app->m_touchX[0] = x;
-    app->m_touchY[0] = y;
+    app->m_touchX[0] = x, app->m_touchY[0] = y;
   }
 };
 
@@ -50,15 +49,12 @@ TEST_F(TextTest, PrefixedSpaceAlignmentSpacingAndLineBreaks) {
 TEST_F(TextTest, EscapesPickKeyboardOrPadPictures) {
   // Any other letter stands for its own code; shifted to 136 it has no frame.
   app->m_inputStyle = 0;
-  Glyphs g = Text("\xC2\xACJ\xC2\xACx", 0, 1);
-  ASSERT_EQ(g.size(), 1u);
-  EXPECT_EQ(g[0][0], 112);
+  EXPECT_EQ(Text("\xC2\xACJ\xC2\xACx", 0, 1), (Glyphs{{112, 107, 200}}));
   app->m_inputStyle = 1;
   // The pad picture U is 6 wider than a cell: the next glyph starts 13 further on.
-  g = Text("\xC2\xACUA", 0, 1);
+  Glyphs g = Text("\xC2\xACUA", 0, 1);
   ASSERT_EQ(g.size(), 2u);
-  EXPECT_EQ(g[0][0], 100);
-  EXPECT_EQ(g[1][1], 107 + 13);
+  EXPECT_EQ(Values(g[0][0], g[1][1]), Values(100, 107 + 13));
   // A lone escape at the end draws nothing and reads nothing past the text.
   EXPECT_EQ(Text("\xC2\xAC", 0, 1), Glyphs{});
 }
@@ -74,25 +70,21 @@ TEST_F(TextTest, HitTests) {
   app->m_imageInfo[97 * 3] = app->m_imageInfo[97 * 3 + 1] = 32;
   app->m_imageScale = 0.5f;
   app->p_SetSize(2);
-  PointerAt(115, 100);
-  EXPECT_EQ(app->p_Button(97, 100, 100, 0), 1);
-  EXPECT_EQ(app->m_buttonHit, 1);
-  PointerAt(116, 100);
-  EXPECT_EQ(app->p_Button(97, 100, 100, 0), 0);
-  EXPECT_EQ(app->m_buttonHit, 0);
+  for (auto [x, hit] : {std::pair{115, 1}, std::pair{116, 0}}) {
+    PointerAt(x, 100);
+    const int pressed = app->p_Button(97, 100, 100, 0);
+    EXPECT_EQ(Values(pressed, app->m_buttonHit), Values(hit, hit)) << x;
+  }
   // Released points do not hit, even when a position lies inside.
   PointerAt(100, 100);
   app->m_pointerCount = 0;
-  EXPECT_EQ(app->p_Button(97, 100, 100, 0), 0);
-  EXPECT_EQ(app->p_Button0(97, 100, 100, 0), 0);
+  EXPECT_EQ(Values(app->p_Button(97, 100, 100, 0), app->p_Button0(97, 100, 100, 0)), Values(0, 0));
   // Any held touch hits a button; only the first touch hits Button0.
-  app->m_pointerCount = 1;
+  app->m_pointerCount = app->m_touchDown[3] = 1;
   app->m_touchDown[0] = 0;
-  app->m_touchDown[3] = 1;
   app->m_touchX[3] = app->m_touchY[3] = 100;
-  EXPECT_EQ(app->p_Button0(97, 100, 100, 0), 0);
-  EXPECT_EQ(app->p_Button(97, 100, 100, 0), 1);
+  EXPECT_EQ(Values(app->p_Button0(97, 100, 100, 0), app->p_Button(97, 100, 100, 0)), Values(0, 1));
 }
 
 }  // namespace
-}  // namespace shelltest
+}  // namespace gametest

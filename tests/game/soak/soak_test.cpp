@@ -8,10 +8,9 @@
 #include <cstdio>
 #include <fstream>
 
-#include "game/play/arena.h"
-#include "tests/game/shell/shell_fixture.h"
+#include "tests/support/game_fixture.h"
 
-namespace shelltest {
+namespace gametest {
 namespace {
 
 // Under AddressSanitizer freed blocks wait in its quarantine (256 MiB) before reuse, so the
@@ -22,35 +21,27 @@ namespace {
 #endif
 #endif
 #if defined(__SANITIZE_ADDRESS__) || defined(KX_SOAK_ASAN)
-constexpr bool kResidentIsMeaningful = false;
+constexpr int kFiguresChecked = 2;
 #else
-constexpr bool kResidentIsMeaningful = true;
+constexpr int kFiguresChecked = 3;
 #endif
 
 // The managed heap (gc_alloced_bytes: the live objects and the garbage not yet swept), the same
 // after a full collection, and the process's resident pages; in MiB.
 const char* const kFigures[3] = {"managed heap (gc_alloced_bytes), MiB",
-                                 "managed heap after a full collection, MiB",
-                                 "resident memory, MiB"};
+                                 "managed heap after a full collection, MiB", "resident memory, MiB"};
 struct Sample {
   int update;
   double mib[3];
 };
 
-class SoakTest : public ShellTest {
+class SoakTest : public GameTest {
  protected:
-  void SetUp() override {
-    ShellTest::SetUp();
-    Create();
-    LoadAll();
-  }
-
   // One update of the autopilot, then a render. In play it takes a new heading every 40
   // updates, and every 1000 it lets go of everything, pauses, and resumes 30 updates later;
   // no game lasts longer than two minutes.
   void Step(int u) {
-    const int directions[] = {37, 38, 39, 40};
-    const int phase = u % 1000;
+    const int directions[] = {37, 38, 39, 40}, phase = u % 1000;
     const bool turn = phase == 0 || (phase > 60 && u % 40 == 0);
     if (app->m_gameState == 1) {
       // A key still held from the game would keep the menu's key lock.
@@ -58,10 +49,8 @@ class SoakTest : public ShellTest {
       gameUpdates_ = 0;
       if (u % 20 == 0) KeyDown(13);
     } else if (app->m_gameState == 10) {
-      if (gameUpdates_++ == 0) ++games;
-      for (int key : directions) {
-        if (turn) KeyUp(key);
-      }
+      games += gameUpdates_++ == 0;
+      for (int key : directions) if (turn) KeyUp(key);
       if (phase == 0) KeyDown(27);
       if (phase == 30) KeyDown(13);
       if (phase > 60 && u % 40 == 0) KeyDown(directions[(u / 40 * 7) % 4]);
@@ -76,6 +65,8 @@ class SoakTest : public ShellTest {
   }
 
   std::vector<Sample> Play(int updates, int every) {
+    Create();
+    LoadAll();
     std::vector<Sample> samples;
     for (int u = 1; u <= updates; ++u) {
       Step(u);
@@ -97,13 +88,13 @@ class SoakTest : public ShellTest {
   // No figure grows after the first quarter: the largest of the rest stays within its slack of
   // the largest seen up to then.
   static void ExpectFlat(const std::vector<Sample>& samples, double heapSlack, double rssSlack) {
-    for (int f = 0; f < (kResidentIsMeaningful ? 3 : 2); ++f) {
-      double early = 0, late = 0;
+    for (int f = 0; f < kFiguresChecked; ++f) {
+      double peak[2] = {0, 0};  // early, late
       for (size_t i = 0; i < samples.size(); ++i) {
-        double& peak = i <= samples.size() / 4 ? early : late;
-        peak = std::max(peak, samples[i].mib[f]);
+        double& p = peak[i > samples.size() / 4];
+        p = std::max(p, samples[i].mib[f]);
       }
-      EXPECT_LE(late, early + (f == 2 ? rssSlack : heapSlack)) << kFigures[f];
+      EXPECT_LE(peak[1], peak[0] + (f == 2 ? rssSlack : heapSlack)) << kFigures[f];
     }
   }
 
@@ -130,4 +121,4 @@ TEST_F(SoakTest, DISABLED_AnHourOfPlay) {
 }
 
 }  // namespace
-}  // namespace shelltest
+}  // namespace gametest

@@ -7,6 +7,11 @@
 
 namespace {
 
+void Say(const char* text, int event = 0, int data = 0) {
+  printf(text, event, data);
+  fflush(stdout);
+}
+
 class Probe : public KxGameDelegate {
  public:
   // Full screen at the desktop's size straight away: only the windowing layer carries the
@@ -14,20 +19,13 @@ class Probe : public KxGameDelegate {
   void StartGame() override {
     KxGame::_game->SetDeviceWindow(1280, 1024, 1);
     KxGame::_game->SetUpdateRate(60);
-    Say("start");
+    Say("start\n");
   }
-  void SuspendGame() override { Say("suspend"); }
-  void ResumeGame() override { Say("resume"); }
+  void SuspendGame() override { Say("suspend\n"); }
+  void ResumeGame() override { Say("resume\n"); }
   void KeyEvent(int event, int data) override {
-    printf("key %d %d\n", event, data);
-    fflush(stdout);
+    Say("key %d %d\n", event, data);
     if (event == KxEventKeyDown && data == KxKeyClose) kxError(String());
-  }
-
- private:
-  static void Say(const char* text) {
-    puts(text);
-    fflush(stdout);
   }
 };
 

@@ -1,10 +1,8 @@
-// A windowless stand-in world for the game object: a scripted windowing library with its own
-// clock, a host that keeps the state string in memory, and render and audio devices that
-// record what they are asked to do. Each test gets a freshly created c_MyApp.
+// A windowless stand-in world for the game object, with no test framework in it so the
+// benchmark can use it too: a scripted windowing library with its own clock, a host that keeps
+// the state string in memory, and render and audio devices that record what they are asked to
+// do. Start() readies the world; each Create() makes a fresh c_MyApp.
 #pragma once
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,18 +16,7 @@
 #include "input/input.h"
 #include "tests/host/fake_glfw.h"
 
-namespace shelltest {
-
-// The host tests' scripted windowing library, on its 1280x1024 desktop, with a 640x480 window
-// and the clock at 0.
-class FakeGlfw : public kxtest::FakeGlfw {
- public:
-  FakeGlfw() {
-    time = 0;
-    width = 640;
-    height = 480;
-  }
-};
+namespace gametest {
 
 // Keeps the state in memory, or in the real file beside the program as the desktop host does,
 // and can pretend asset files are missing.
@@ -49,6 +36,8 @@ class TestHost : public KxGlfwGame {
   }
   String LoadState() override { return onDisk ? KxGame::LoadState() : stored; }
   unsigned char* LoadImageData(String path, int* w, int* h, int* d) override;
+  // The stored state's field i.
+  String Field(int i) { return stored.Split(String("|"))[i]; }
 };
 
 struct DrawCall {
@@ -65,11 +54,11 @@ class FakeGraphics : public gxtkGraphics {
   int blend = 0;
 
   void SetAlpha(float a) override { alpha = a; }
-  void SetColor(float red, float green, float blue) override { r = red; g = green; b = blue; }
+  void SetColor(float red, float green, float blue) override { r = red, g = green, b = blue; }
   void SetBlend(int mode) override { blend = mode; }
   void SetScissor(int, int, int, int) override {}
   void SetMatrix(float a, float b_, float c, float d, float e, float f) override {
-    ix = a; iy = b_; jx = c; jy = d; tx = e; ty = f;
+    ix = a, iy = b_, jx = c, jy = d, tx = e, ty = f;
   }
   void DrawRect(float x, float y, float w, float h) override { Record('r', x, y, w, h); }
   void DrawOval(float x, float y, float w, float h) override { Record('o', x, y, w, h); }
@@ -108,24 +97,21 @@ class FakeAudio : public gxtkAudio {
   int Count(const std::string& prefix) const;
 
  private:
-  int Log(const std::string& entry) {
-    log.push_back(entry);
-    return 0;
-  }
+  int Log(const std::string& entry) { return log.push_back(entry), 0; }
   int Log(const char* what, int channel, float value);
 };
 
-class ShellTest : public ::testing::Test {
- protected:
-  FakeGlfw glfw;
+class GameWorld {
+ public:
+  kxtest::FakeGlfw glfw;  // 640x480 window on a 1280x1024 desktop, the clock at 0
   TestHost* host = nullptr;
   FakeGraphics* graphics = nullptr;
   FakeAudio* audio = nullptr;
   c_InputDevice* input = nullptr;
   c_MyApp* app = nullptr;
 
-  void SetUp() override;
-  void TearDown() override;
+  void Start();
+  void Stop();
   // Creates the game object and runs its creation, as the delegate's start does.
   void Create();
   // One update through the host (input bracket and a collector step included).
@@ -138,15 +124,8 @@ class ShellTest : public ::testing::Test {
   void KeyUp(int code) { input->p_KeyEvent(KxEventKeyUp, code); }
   void TypeChar(int c) { input->p_KeyEvent(KxEventKeyChar, c); }
   // A key held across one update, released after it.
-  void Hit(int code) {
-    KeyDown(code);
-    Update();
-    KeyUp(code);
-  }
-  void Resize(int w, int h) {
-    glfw.width = w;
-    glfw.height = h;
-  }
+  void Hit(int code) { KeyDown(code), Update(), KeyUp(code); }
+  void Resize(int w, int h) { glfw.width = w, glfw.height = h; }
   // The records of the draw list, each as its 15 floats.
   std::vector<std::vector<float>> Records() const;
   // The font in slot 90 with a 7-unit advance and 10-unit lines, without loading the artwork.
@@ -158,4 +137,4 @@ class ShellTest : public ::testing::Test {
   bool Shows(const std::string& text) const;
 };
 
-}  // namespace shelltest
+}  // namespace gametest

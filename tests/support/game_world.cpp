@@ -1,5 +1,5 @@
-// The windowless stand-in world of shell_fixture.h.
-#include "tests/game/shell/shell_fixture.h"
+// The windowless stand-in world of game_world.h.
+#include "tests/support/game_world.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 
 #include "host/vantorgame.h"
 
-namespace shelltest {
+namespace gametest {
 
 unsigned char* TestHost::LoadImageData(String path, int* w, int* h, int* d) {
   std::string p = path.ToUtf8();
@@ -60,7 +60,9 @@ static void InitOnce(TestHost* host) {
   kx_app__game = host;
 }
 
-void ShellTest::SetUp() {
+void GameWorld::Start() {
+  glfw.time = 0;
+  Resize(640, 480);
   glfw2::Install(&glfw);
   host = new TestHost;
   InitOnce(host);
@@ -83,7 +85,7 @@ void ShellTest::SetUp() {
   kx_app__devWidth = kx_app__devHeight = 0;
 }
 
-void ShellTest::TearDown() {
+void GameWorld::Stop() {
   kx_app__app = nullptr;
   kx_app__delegate = nullptr;
   KxGame::_game = nullptr;
@@ -92,7 +94,7 @@ void ShellTest::TearDown() {
   delete host;
 }
 
-void ShellTest::Create() {
+void GameWorld::Create() {
   app = (new c_MyApp)->m_new();
   // The delegate's devices, as its start would have set them.
   gc_assign(kx_app__delegate->m_graphics, graphics);
@@ -102,28 +104,25 @@ void ShellTest::Create() {
   app->p_OnCreate();
 }
 
-void ShellTest::Update() {
+void GameWorld::Update() {
   glfw.time += 1.0 / 60;
   host->UpdateGame();
 }
 
-void ShellTest::Render() {
+void GameWorld::Render() {
   kx_app_ValidateDeviceWindow(true);
   kx_graphics_BeginRender();
   app->p_OnRender();
   kx_graphics_EndRender();
 }
 
-int ShellTest::LoadAll() {
+int GameWorld::LoadAll() {
   int updates = 0;
-  while (app->m_loading > 0 && updates < 100) {
-    Update();
-    ++updates;
-  }
+  for (; app->m_loading > 0 && updates < 100; ++updates) Update();
   return updates;
 }
 
-std::vector<std::vector<float>> ShellTest::Records() const {
+std::vector<std::vector<float>> GameWorld::Records() const {
   std::vector<std::vector<float>> result;
   for (int i = 0; i < app->m_drawCount; i += 15) {
     result.emplace_back(app->m_drawList.Data() + i, app->m_drawList.Data() + i + 15);
@@ -131,13 +130,13 @@ std::vector<std::vector<float>> ShellTest::Records() const {
   return result;
 }
 
-void ShellTest::UseFont() {
+void GameWorld::UseFont() {
   app->m_font = 90;
   app->m_imageInfo[270] = 7;
   app->m_imageInfo[271] = 10;
 }
 
-std::vector<std::string> ShellTest::Texts() const {
+std::vector<std::string> GameWorld::Texts() const {
   std::vector<std::vector<float>> glyphs;  // y, x, character
   for (const auto& r : Records())
     if (static_cast<int>(r[0]) == app->m_font) glyphs.push_back({r[2], r[1], r[6] + 32});
@@ -158,11 +157,11 @@ std::vector<std::string> ShellTest::Texts() const {
   return texts;
 }
 
-bool ShellTest::Shows(const std::string& text) const {
+bool GameWorld::Shows(const std::string& text) const {
   for (const std::string& t : Texts()) {
     if (t.compare(0, t.find('@'), text) == 0) return true;
   }
   return false;
 }
 
-}  // namespace shelltest
+}  // namespace gametest

@@ -1,10 +1,16 @@
-// The windowless stand-in world of the shell tests, with helpers for driving a game: start one
-// on a difficulty, run frames, and read the craft, foes and posts.
+// The game's test fixtures: the stand-in world of game_world.h once per test, and for play a
+// fresh game object past its loader with helpers to start a game and read the craft, foes and
+// posts.
 #pragma once
-#include "game/play/arena.h"
-#include "tests/game/shell/shell_fixture.h"
+#include <gtest/gtest.h>
 
-namespace playtest {
+#include <functional>
+#include <string>
+
+#include "game/play/arena.h"
+#include "tests/support/game_world.h"
+
+namespace gametest {
 
 // Several numbers of any kinds, to check at once.
 template <class... T>
@@ -12,10 +18,24 @@ std::vector<double> Values(T... v) {
   return {static_cast<double>(v)...};
 }
 
-class PlayTest : public shelltest::ShellTest {
+class GameTest : public ::testing::Test, public GameWorld {
+ protected:
+  void SetUp() override { Start(); }
+  void TearDown() override { Stop(); }
+  // What `run` prints, less the samples of earlier tests that the collector frees meanwhile.
+  std::string StdoutOf(const std::function<void()>& run) {
+    testing::internal::CaptureStdout();
+    run();
+    std::string out = testing::internal::GetCapturedStdout();
+    for (size_t at; (at = out.find("Discarding sample\n")) != std::string::npos;) out.erase(at, 18);
+    return out;
+  }
+};
+
+class PlayTest : public GameTest {
  protected:
   void SetUp() override {
-    ShellTest::SetUp();
+    Start();
     Create();
     // The artwork is not needed to play: skipping the loader keeps each case fast.
     app->m_loading = 0;
@@ -48,4 +68,4 @@ class PlayTest : public shelltest::ShellTest {
   }
 };
 
-}  // namespace playtest
+}  // namespace gametest
