@@ -49,9 +49,8 @@ struct AppTest : testing::Test {
 };
 
 TEST_F(AppTest, DisplayModesDropDuplicatesAndKeepFirstSeenOrder) {
-  for (auto m : Sizes{{800, 600}, {1024, 768}, {800, 600}, {640, 480}, {1024, 768}, {600, 800}}) {
-    glfw.modes.push_back({m.first, m.second, 8, 8, 8});
-  }
+  glfw.modes = {{800, 600, 8, 8, 8}, {1024, 768, 8, 8, 8}, {800, 600, 8, 8, 8},
+                {640, 480, 8, 8, 8}, {1024, 768, 8, 8, 8}, {600, 800, 8, 8, 8}};
   kx_app_EnumDisplayModes();
   Sizes got;
   for (int i = 0; i < kx_app__displayModes.Length(); ++i) {

@@ -36,7 +36,7 @@ TEST(GlBench, FiltersTheSameSceneIntoFewerDrawCallsAndShootsTheWholeFrame) {
   ASSERT_NE(rgb, nullptr) << "no shot";
   EXPECT_EQ(w * 1000 + h, 640480);
   std::set<int> shades;
-  for (const unsigned char* p = rgb; p < rgb + 3 * w * h; p += 3) shades.insert(p[0] << 16 | p[1] << 8 | p[2]);
+  for (int i = 0; i < 3 * w * h; i += 3) shades.insert(rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2]);
   EXPECT_GT(shades.size(), 1000u);
   stbi_image_free(rgb);
 }

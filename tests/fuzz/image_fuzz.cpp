@@ -1,8 +1,5 @@
 // The host's image loading path: any bytes in a ".png" file give either nothing or width x
 // height pixels of 1 to 4 readable bytes each.
-#include <cstdlib>
-
-#include "host/glfwgame.h"
 #include "tests/fuzz/fuzz_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {

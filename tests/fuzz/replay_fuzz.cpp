@@ -20,11 +20,7 @@ struct Input {
   const unsigned char* p;
   size_t n;
 
-  int Byte() {
-    if (n == 0) return 0;
-    --n;
-    return *p++;
-  }
+  int Byte() { return n > 0 ? (--n, *p++) : 0; }
   uint32_t Raw() {
     uint32_t bits = 0;
     for (int i = 0; i < 4; ++i) bits |= static_cast<uint32_t>(Byte()) << (8 * i);
@@ -58,7 +54,8 @@ void WriteRun(Input in, const std::string& path) {
     for (int i = 0; i < ints; ++i) {
       int value = in.Int();
       if (kind == KxReplayRender || kind == KxReplayMillisecs) {
-        value = clock[kind] = static_cast<int>(static_cast<uint32_t>(clock[kind]) + static_cast<uint32_t>(value));
+        value = clock[kind] =
+            static_cast<int>(static_cast<uint32_t>(clock[kind]) + static_cast<uint32_t>(value));
       }
       entry.ints.push_back(value);
     }
@@ -83,14 +80,14 @@ class Host : public KxReplayGame {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  setenv("ALSOFT_DRIVERS", "null", 1);
+  kx_graphics_gl = kx_graphics_NullGl();
+  kx_replay_digest = kx_Skarblit_Digest;
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
-  static const bool ready = [] {
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    kx_graphics_gl = kx_graphics_NullGl();
-    kx_replay_digest = kx_Skarblit_Digest;
-    return true;
-  }();
-  (void)ready;
   if (size == 0) return 0;
   std::string path = fuzz::WriteInput(".skr", data + 1, size - 1);
   if ((data[0] & 1) == 0) WriteRun(Input{data + 1, size - 1}, path);

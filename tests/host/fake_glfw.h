@@ -26,14 +26,15 @@ class FakeGlfw : public glfw2::Api {
   ~FakeGlfw() override { glfw2::Install(nullptr); }
 
   double time = 1.0;  // a real clock has always moved on from 0 by the first frame
-  int sleeps = 0, waits = 0, swaps = 0;
-  int closeAfterSwaps = -1;  // the window closes at this buffer swap
+  // closeAfterSwaps: the window closes at this buffer swap.
+  int sleeps = 0, waits = 0, swaps = 0, closeAfterSwaps = -1;
   bool opened = false, active = true, keyRepeat = false, terminated = false;
   int width = 0, height = 0, mode = 0, opens = 0, posX = -1, posY = -1, refreshHint = 0;
   int mouseX = 0, mouseY = 0;
   std::string title;
-  std::vector<std::string> calls;  // "close", "open", "swapinterval" in call order
-  std::vector<std::string> mappings;  // the lines UpdateGamepadMapping was given
+  // calls: "close", "open", "swapinterval" in call order; mappings: the lines
+  // UpdateGamepadMapping was given.
+  std::vector<std::string> calls, mappings;
   std::function<void()> onEvents;
   std::set<int> keysDown;
   glfw2::KeyFun keyFun = nullptr;
@@ -78,11 +79,9 @@ class FakeGlfw : public glfw2::Api {
   int GetJoystickParam(int joy, int param) override {
     return param == glfw2::PRESENT && joysticks[joy].present;
   }
-  int GetJoystickPos(int joy, float* pos, int count) override {
-    return Copy(joysticks[joy].axes, pos, count);
-  }
-  int GetJoystickButtons(int joy, unsigned char* buttons, int count) override {
-    return Copy(joysticks[joy].buttons, buttons, count);
+  int GetJoystickPos(int j, float* pos, int n) override { return Copy(joysticks[j].axes, pos, n); }
+  int GetJoystickButtons(int j, unsigned char* to, int n) override {
+    return Copy(joysticks[j].buttons, to, n);
   }
   int GetGamepadState(int joy, glfw2::GamepadState* state) override {
     const Joystick& j = joysticks[joy];

@@ -22,24 +22,21 @@ Log trail;  // every delegate call and collector step, in order
 // Records every delegate call; hooks let a test act inside an update or a render.
 class Recorder : public KxGameDelegate {
  public:
-  std::function<void()> onUpdate, onRender, onKey;
+  std::function<void()> onUpdate = [] {}, onRender = [] {}, onKey = [] {};
   int updates = 0;
 
   void StartGame() override { Put("start"); }
   void SuspendGame() override { Put("suspend"); }
   void ResumeGame() override { Put("resume"); }
-  void UpdateGame() override { updates++, Put("update"), Call(onUpdate); }
-  void RenderGame() override { Put("render"), Call(onRender); }
-  void KeyEvent(int e, int d) override { Put("key", {e, d}), Call(onKey); }
+  void UpdateGame() override { updates++, Put("update"), onUpdate(); }
+  void RenderGame() override { Put("render"), onRender(); }
+  void KeyEvent(int e, int d) override { Put("key", {e, d}), onKey(); }
   void MouseEvent(int e, int d, float x, float y) override { Put("mouse", {e, d, int(x), int(y)}); }
   void TouchEvent(int e, int d, float, float) override { Put("touch", {e, d}); }
   void MotionEvent(int e, int, float, float, float) override { Put("motion", {e}); }
   void DiscardGraphics() override { Put("discard"); }
 
  private:
-  static void Call(const std::function<void()>& hook) {
-    if (hook) hook();
-  }
   void Put(std::string line, std::initializer_list<int> args = {}) {
     for (int a : args) line += " " + std::to_string(a);
     trail.push_back(line);
@@ -93,12 +90,8 @@ TEST_F(HostTest, CatchUpIsBoundedRateChangesRestartTheScheduleAndFastFramesSleep
     if (delegate->updates == start + 3) host.SetUpdateRate(60);
   };
   EXPECT_EQ(RunFrames(4, 0.1, 60), (std::vector<int>{1, 2, 1, 4}));
-  // Frames that cost nothing sleep until the next update is due, which keeps the beat.
-  std::vector<double> times;
-  delegate->onUpdate = [&] { times.push_back(fake.time); };
-  EXPECT_EQ(RunFrames(90, 0, 60), std::vector<int>(90, 1));
-  EXPECT_GT(fake.sleeps, 80);
-  for (size_t i = 1; i < times.size(); i++) EXPECT_NEAR(times[i] - times[i - 1], 1.0 / 60, 1e-9);
+  // Frames that cost nothing sleep until the next update is due: the recordings of
+  // tests/replays, made on a library whose clock only sleeping moves, pin that beat.
 }
 
 TEST_F(HostTest, GuardedCallsRunOnlyInTheirStateAndStepTheCollectorAfterEach) {
@@ -127,34 +120,26 @@ TEST_F(HostTest, GuardedCallsRunOnlyInTheirStateAndStepTheCollectorAfterEach) {
   EXPECT_EXIT(host.UpdateGame(), ::testing::ExitedWithCode(255), "") << "managed exception";
 }
 
+// In a render, and from a key released inside an update: the call that asked is the last the
+// delegate sees. (A quit in an update ends every recording of tests/replays, which would hold
+// one more render otherwise, and one from the close button during the event poll ends the
+// program of the real-window test.)
 TEST_F(HostTest, TheQuietExitEndsTheLoopWhereverItIsAskedFor) {
-  // In an update, in a render, by the close button during the event poll, and from a key
-  // released inside an update: the call that asked is the last the delegate sees.
-  const std::pair<std::string, std::string> rows[] = {
-      {"update", "update"}, {"render", "render"}, {"close", "key 1 432"}, {"nested", "key 2 65"}};
-  for (const auto& row : rows) {
-    const std::string& place = row.first;
+  for (bool nested : {false, true}) {
     TestHost quitter;
     Use(&quitter);
     trail.clear();
-    auto quitIn = [&](const char* where) {
-      if (place == where) kxError(String());
-    };
     delegate->onUpdate = [&] {
-      quitIn("update");
-      if (place == "nested") quitter.KeyEvent(KxEventKeyUp, 65);
+      if (nested) quitter.KeyEvent(KxEventKeyUp, 65);
     };
     delegate->onRender = [&] {
-      if (delegate->updates > 0) quitIn("render");
+      if (!nested && delegate->updates > 0) kxError(String());
     };
-    delegate->onKey = [&] { quitIn("close"), quitIn("nested"); };
-    fake.onEvents = [&] {
-      if (place == "close") fake.closeFun();
-    };
+    delegate->onKey = [] { kxError(String()); };
     fake.closeAfterSwaps = fake.swaps + 20;  // a loop the quit did not end stops here
     quitter.Run();
-    EXPECT_TRUE(quitter.Quitting() && fake.closeAfterSwaps > fake.swaps) << place;
-    EXPECT_EQ(trail.back(), row.second) << place;
+    EXPECT_TRUE(quitter.Quitting() && fake.closeAfterSwaps > fake.swaps) << nested;
+    EXPECT_EQ(trail.back(), nested ? "key 2 65" : "render");
   }
 }
 
@@ -169,8 +154,10 @@ TEST_F(HostTest, LosingActivitySuspendsAndRegainingItResumesAtOnce) {
   // frame that noticed the window is active again.
   Log suspended = {"events", "suspend", "gc", "render", "gc", "events", "render", "gc",
                    "events", "render", "gc", "events", "resume", "gc", "update", "gc"};
-  EXPECT_NE(std::search(trail.begin(), trail.end(), suspended.begin(), suspended.end()), trail.end());
-  EXPECT_EQ(std::count(trail.begin(), trail.end(), "suspend") + std::count(trail.begin(), trail.end(), "resume"), 2);
+  EXPECT_NE(std::search(trail.begin(), trail.end(), suspended.begin(), suspended.end()),
+            trail.end());
+  EXPECT_EQ(std::count(trail.begin(), trail.end(), "suspend"), 1);
+  EXPECT_EQ(std::count(trail.begin(), trail.end(), "resume"), 1);
   EXPECT_EQ(fake.waits, 3) << "while suspended the loop blocks for events instead of polling";
 }
 
@@ -197,14 +184,12 @@ TEST_F(HostTest, KeysMouseAndCloseBecomeHostEvents) {
 TEST_F(HostTest, WindowOpensCentredWithTitleAndReopeningReleasesHeldKeys) {
   fake.desktop = {1281, 1025, 8, 8, 8, 144};
   int seq = glfwGraphicsSeq;
-  auto window = [&] {
-    return std::vector<int>{fake.mode, fake.width, fake.height, fake.posX, fake.posY,
-                            fake.refreshHint, fake.keyRepeat};
-  };
   host.SetSwapInterval(-1);
   fake.closeAfterSwaps = 1;
   host.Run();
-  EXPECT_EQ(window(), (std::vector<int>{glfw2::WINDOW, 640, 480, 320, 272, 60, 1}));
+  EXPECT_EQ((std::vector<int>{fake.mode, fake.width, fake.height, fake.posX, fake.posY,
+                              fake.refreshHint, fake.keyRepeat}),
+            (std::vector<int>{glfw2::WINDOW, 640, 480, 320, 272, 60, 1}));
   EXPECT_EQ(fake.title, "Skarblit");
   EXPECT_EQ(fake.calls, (Log{"close", "open"}));
   // The old window's release events would never arrive, so the host sends them.
@@ -216,7 +201,7 @@ TEST_F(HostTest, WindowOpensCentredWithTitleAndReopeningReleasesHeldKeys) {
   host.SetDeviceWindow(800, 600, 1);
   EXPECT_EQ(trail, (Log{"key 2 81", "gc", "key 2 16", "gc"}));
   EXPECT_EQ(fake.calls, (Log{"swapinterval", "close", "open", "swapinterval"}));
-  EXPECT_EQ(window()[0] + window()[5], glfw2::FULLSCREEN + 60);
+  EXPECT_EQ(fake.mode + fake.refreshHint, glfw2::FULLSCREEN + 60);
   EXPECT_EQ(fake.title, "kept");
   host.SetDeviceWindow(1281, 1025, 1);
   EXPECT_EQ(fake.refreshHint, 144) << "full screen at the desktop's size keeps its rate";
@@ -245,12 +230,13 @@ std::pair<std::vector<int>, std::vector<float>> Poll(KxGlfwGame& host, int port)
 // buttons its predecessor held there.
 TEST_F(HostTest, JoysticksReadInTheGameLayout) {
   using namespace glfw2;
+  // The raw reading (button count, axes, buttons down), then the mapped one (buttons down,
+  // and axes when the library knows the pad's layout).
   struct Pad {
     const char* name;
-    int buttons;  // the raw reading
+    int buttons;
     std::vector<float> axes;
-    std::vector<int> down;
-    std::vector<int> padDown;  // the mapped reading, when there are axes
+    std::vector<int> down, padDown;
     std::vector<float> padAxes;
     std::vector<int> pressed;  // the game's
     std::vector<float> sticks;
@@ -316,32 +302,26 @@ TEST_F(HostTest, PortsFollowTheOrderThePadsWereConnectedIn) {
   }
 }
 
-// The mapping file may start with a byte-order mark, as some editors save it; one that is
-// there but cannot be read is reported as refused lines are, and none is nothing to report.
-TEST_F(HostTest, TheMappingFileIsReadPastAByteOrderMarkAndOneThatCannotBeIsReported) {
-  const std::string pad = "03000000ffff00001234000001000000,Test pad,a:b0,";
+// A mapping file that is there but cannot be read (a folder, or a link to itself) is reported
+// as refused lines are, and none is nothing to report. (The real-window test reads one past a
+// byte-order mark, as some editors save it.)
+TEST_F(HostTest, AMappingFileThatCannotBeReadIsReported) {
   const std::string refused = "Gamepad mapping refused: gamecontrollerdb.txt cannot be read: ";
-  const struct {
-    std::string file;  // its text, or "(none)", "(folder)" or "(loop)", a link to itself
-    std::vector<std::string> added;
-    std::string said;
-  } rows[] = {{"(none)", {}, ""},
-              {"\xEF\xBB\xBF" + pad + "\r\n# more to come\n", {pad}, ""},
-              {"(folder)", {}, refused + "Is a directory\n"},
-              {"(loop)", {}, refused + "Too many levels of symbolic links\n"}};
+  const std::pair<std::string, std::string> rows[] = {
+      {"none", ""},
+      {"folder", refused + "Is a directory\n"},
+      {"loop", refused + "Too many levels of symbolic links\n"}};
   unsetenv("SDL_GAMECONTROLLERCONFIG");
   const char name[] = "gamecontrollerdb.txt";
-  for (const auto& row : rows) {
+  for (const auto& [file, said] : rows) {
     const kxtest::TempDir scratch("kxpadmaps");
     ASSERT_EQ(chdir(scratch.path.c_str()), 0);
-    EXPECT_TRUE(row.file == "(folder)" ? mkdir(name, 0700) == 0
-                : row.file == "(loop)" ? symlink(name, name) == 0
-                                       : row.file == "(none)" || kxtest::WriteFile(name, row.file));
-    fake.mappings.clear();
+    EXPECT_TRUE(file == "folder" ? mkdir(name, 0700) == 0
+                                 : file == "none" || symlink(name, name) == 0);
     testing::internal::CaptureStdout();
     kx_gamepad_AddMappings();
-    EXPECT_EQ(std::make_pair(testing::internal::GetCapturedStdout(), fake.mappings),
-              std::make_pair(row.said, row.added)) << row.file;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), said) << file;
+    EXPECT_TRUE(fake.mappings.empty());
     ASSERT_EQ(chdir(KX_SOURCE_DIR), 0);
   }
 }
@@ -352,7 +332,8 @@ TEST(Glfw2Layer, TranslatesKeysActionsAxesAndCloseRequests) {
   const int keys[][2] = {{GLFW_KEY_A, 'A'}, {GLFW_KEY_SPACE, ' '}, {GLFW_KEY_GRAVE_ACCENT, '`'},
                          {GLFW_KEY_ESCAPE, KEY_ESC}, {GLFW_KEY_F25, KEY_F25},
                          {GLFW_KEY_KP_9, KEY_KP_0 + 9}, {GLFW_KEY_MENU, KEY_MENU},
-                         {GLFW_KEY_WORLD_1, -1}, {GLFW_KEY_PRINT_SCREEN, -1}, {GLFW_KEY_UNKNOWN, -1}};
+                         {GLFW_KEY_WORLD_1, -1}, {GLFW_KEY_PRINT_SCREEN, -1},
+                         {GLFW_KEY_UNKNOWN, -1}};
   for (const auto& k : keys) EXPECT_EQ(KeyFrom3(k[0]), k[1]) << k[0];
   // Action, repeat on, result: a repeat is a press, or nothing when repeat is off.
   const int actions[][3] = {{GLFW_PRESS, 0, kPress}, {GLFW_RELEASE, 1, kRelease},
@@ -364,9 +345,8 @@ TEST(Glfw2Layer, TranslatesKeysActionsAxesAndCloseRequests) {
   EXPECT_EQ(AxesFrom3(axes, 2, hats, 2), (std::vector<float>{0.5f, -0.25f, 1, 1, -1, -1}));
   EXPECT_EQ(AxesFrom3(nullptr, 0, hats, 1), (std::vector<float>{1, 1}));
   // The close callback's 0 keeps the window.
-  EXPECT_EQ(std::vector<bool>({CloseAgreed([] { return 0; }), CloseAgreed([] { return 1; }),
-                               CloseAgreed(nullptr)}),
-            std::vector<bool>({false, true, true}));
+  EXPECT_TRUE(!CloseAgreed([] { return 0; }) && CloseAgreed([] { return 1; }) &&
+              CloseAgreed(nullptr));
 }
 
 }  // namespace

@@ -20,9 +20,10 @@ TEST(HostWindow, TakesPadMappingsAndKeysSuspendsAndClosesOnRequest) {
   const kxtest::TempDir scratch("kxhostwin");
   const std::string dir = scratch.path, out = dir + "/out";
   // Extra gamepad mappings from the two usual places; GLFW takes every well-formed line (for
-  // another platform too) and refuses the others, which are reported once.
+  // another platform too) and refuses the others, which are reported once. The file starts with
+  // a byte-order mark, as some editors save it: read as a line, it would be refused.
   const char mappings[] =
-      "# Players' own pads\r\n"
+      "\xEF\xBB\xBF# Players' own pads\r\n"
       "03000000ffff00001234000001000000,Test pad,a:b0,b:b1,dpup:h0.1,platform:Linux,\r\n"
       "\r\n"
       "03000000ffff00005678000001000000,Other,a:b1,platform:Windows,\n";
@@ -35,7 +36,8 @@ TEST(HostWindow, TakesPadMappingsAndKeysSuspendsAndClosesOnRequest) {
   ASSERT_TRUE(probe.Start({KX_HOST_WINDOW_PROBE}, {config}, out, "", dir));
   size_t from = 0;  // lines before this offset of the output are no longer looked at
   auto saw = [&](const std::string& line) {
-    return kxtest::WaitFor([&] { return ReadFile(out).find(line + "\n", from) != std::string::npos; });
+    return kxtest::WaitFor(
+        [&] { return ReadFile(out).find(line + "\n", from) != std::string::npos; });
   };
   ASSERT_TRUE(saw("start")) << ReadFile(out);
   // The window found after the re-opening is the full-screen one, titled still.

@@ -1,4 +1,4 @@
-# The socket and queue tests once more under ThreadSanitizer, in a build that is not already
+# The net tests once more under ThreadSanitizer, in a build that is not already
 # sanitized.
 if(NOT KX_SANITIZE AND NOT KX_TSAN)
   # The worker threads and the main thread meet only in the net module, so that and everything
@@ -7,9 +7,7 @@ if(NOT KX_SANITIZE AND NOT KX_TSAN)
     ${CMAKE_SOURCE_DIR}/runtime/*.cpp ${CMAKE_SOURCE_DIR}/containers/*.cpp
     ${CMAKE_SOURCE_DIR}/net/*.cpp)
   list(FILTER tsan_srcs EXCLUDE REGEX "/main\\.cpp$")
-  add_executable(test_net_tsan ${tsan_srcs}
-    ${CMAKE_CURRENT_SOURCE_DIR}/net/http_test.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/net/queue_test.cpp)
+  add_executable(test_net_tsan ${tsan_srcs} ${CMAKE_CURRENT_SOURCE_DIR}/net/net_test.cpp)
   # Warnings are judged by the normal build; other modules' sources must not fail here over
   # sanitizer-only diagnostics.
   target_compile_options(test_net_tsan PRIVATE -fsanitize=thread -fno-omit-frame-pointer)

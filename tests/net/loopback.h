@@ -23,9 +23,7 @@ namespace nettest {
 // fail, the port is 0, which no connect reaches, and the test fails on it.
 inline int BindLoopback(int backlog, int* port) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  sockaddr_in addr{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
   socklen_t len = sizeof addr;
   bind(fd, reinterpret_cast<sockaddr*>(&addr), len);
   if (backlog > 0) listen(fd, backlog);
@@ -78,11 +76,8 @@ inline std::string Exchange(Client* client, const std::string& path, const std::
   client->calls = 0;
   client->received = 0;
   client->p_Open(String(body ? "POST" : "GET"), String(Url(port, path).c_str()), client);
-  if (body) {
-    client->p_Send2(String::FromUtf8(body), String("text/plain"), String("utf8"));
-  } else {
-    client->p_Send();
-  }
+  body ? client->p_Send2(String::FromUtf8(body), String("text/plain"), String("utf8"))
+       : client->p_Send();
   std::string request;
   PumpUntil([&] {
     if (peer < 0 && Readable(listener)) peer = accept(listener, nullptr, nullptr);
@@ -91,7 +86,8 @@ inline std::string Exchange(Client* client, const std::string& path, const std::
     if (got > 0) request.append(chunk, static_cast<size_t>(got));
     size_t head = request.find("\r\n\r\n"), length = std::strlen(body ? body : "");
     bool whole = head != std::string::npos && request.size() >= head + 4 + length;
-    return got == 0 || got == -1 || whole;
+    // A client that ended without a connection ever accepted has failed to connect.
+    return got == 0 || got == -1 || whole || (peer < 0 && client->calls > 0);
   });
   for (size_t at = 0; at < response.size(); at += piece) {
     // The loopback buffers hold any response sent here, so this never waits for the client.

@@ -17,16 +17,17 @@ Units LoadBytes(const std::string& bytes) {
   FILE* file = std::tmpfile();
   std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::rewind(file);
-  String result = String::Load(file);
+  Units units = UnitsOf(String::Load(file));
   std::fclose(file);
-  return UnitsOf(result);
+  return units;
 }
 
 TEST(StringTest, SliceSplitJoinAndSearch) {
-  const struct { int from, to; const char* want; } slices[] = {{-3, 6, "def"}, {2, 100, "cdef"}, {4, 2, ""}, {0, -1, "abcde"}, {0, -10, ""}};
-  for (const auto& c : slices) {
-    EXPECT_EQ(String("abcdef").Slice(c.from, c.to), String(c.want)) << c.from << "," << c.to;
-  }
+  const struct {
+    int from, to;
+    const char* want;
+  } slices[] = {{-3, 6, "def"}, {2, 100, "cdef"}, {4, 2, ""}, {0, -1, "abcde"}, {0, -10, ""}};
+  for (const auto& c : slices) EXPECT_EQ(String("abcdef").Slice(c.from, c.to), String(c.want));
   // The pieces, joined with "|".
   const char* const splits[][3] = {
       {"a,b,,c", ",", "a|b||c"}, {"abc", "", "a|b|c"}, {"", ",", ""}, {"x::y::", "::", "x|y|"}};

@@ -32,12 +32,22 @@ class GameTest : public ::testing::Test, public GameWorld {
   }
 };
 
-class PlayTest : public GameTest {
+// A fresh game object, past its loader when `load` is set.
+template <bool load>
+class CreatedTest : public GameTest {
  protected:
   void SetUp() override {
     Start();
     Create();
-    // The artwork is not needed to play: skipping the loader keeps each case fast.
+    if (load) LoadAll();
+  }
+};
+
+class PlayTest : public CreatedTest<false> {
+ protected:
+  // The artwork is not needed to play: skipping the loader keeps each case fast.
+  void SetUp() override {
+    CreatedTest::SetUp();
     app->m_loading = 0;
   }
   // Leaves only the given sound cue loaded, so each "play" in the audio log is that cue.
@@ -58,12 +68,6 @@ class PlayTest : public GameTest {
   int LiveFoes() {
     int n = 0;
     for (int i = 0; i <= arena::kLastFoe; ++i) n += Foe(i)[0] > 0;
-    return n;
-  }
-  // Records of one kind (image slot, or -3717 rectangles, -3716 ovals, -3715 lines).
-  int CountRecords(float kind) {
-    int n = 0;
-    for (const auto& r : Records()) n += r[0] == kind;
     return n;
   }
 };

@@ -3,7 +3,6 @@
 // the state string in memory, and render and audio devices that record what they are asked to
 // do. Start() readies the world; each Create() makes a fresh c_MyApp.
 #pragma once
-#include <set>
 #include <string>
 #include <vector>
 
@@ -25,7 +24,7 @@ class TestHost : public KxGlfwGame {
   String stored;
   bool onDisk = false;
   std::vector<int> saves;  // what each save returned
-  std::set<std::string> missing;  // file-path suffixes that fail to load
+  std::string missing;  // a part of the file paths that fail to load; none when empty
 
   void MarkStarted() { started = true; }
   void ClearQuit() { quitting = false; }
@@ -43,7 +42,7 @@ class TestHost : public KxGlfwGame {
 struct DrawCall {
   char kind;  // 'r' rectangle, 'o' oval, 'l' line, 's' surface
   float x, y, w, h;
-  float red, green, blue, alpha;
+  float red, alpha;
   int blend;
   float ix, iy, jx, jy, tx, ty;  // device matrix at the time of the call
 };
@@ -53,13 +52,9 @@ class FakeGraphics : public gxtkGraphics {
   std::vector<DrawCall> calls;
   int blend = 0;
 
-  void SetAlpha(float a) override { alpha = a; }
-  void SetColor(float red, float green, float blue) override { r = red, g = green, b = blue; }
+  // Colour, alpha and matrix are the base's own state; these two would reach for OpenGL.
   void SetBlend(int mode) override { blend = mode; }
   void SetScissor(int, int, int, int) override {}
-  void SetMatrix(float a, float b_, float c, float d, float e, float f) override {
-    ix = a, iy = b_, jx = c, jy = d, tx = e, ty = f;
-  }
   void DrawRect(float x, float y, float w, float h) override { Record('r', x, y, w, h); }
   void DrawOval(float x, float y, float w, float h) override { Record('o', x, y, w, h); }
   void DrawLine(float x1, float y1, float x2, float y2) override { Record('l', x1, y1, x2, y2); }
@@ -70,7 +65,7 @@ class FakeGraphics : public gxtkGraphics {
     Record('s', x, y, static_cast<float>(sw), static_cast<float>(sh));
   }
   void Record(char kind, float x, float y, float w, float h) {
-    calls.push_back({kind, x, y, w, h, r, g, b, alpha, blend, ix, iy, jx, jy, tx, ty});
+    calls.push_back({kind, x, y, w, h, r, alpha, blend, ix, iy, jx, jy, tx, ty});
   }
 };
 
@@ -91,8 +86,6 @@ class FakeAudio : public gxtkAudio {
   int StopMusic() override { return Log("stopmusic"); }
   int PauseMusic() override { return Log("pausemusic"); }
   int ResumeMusic() override { return Log("resumemusic"); }
-  int Suspend() override { return 0; }
-  int Resume() override { return 0; }
   // How many log entries start with the given text.
   int Count(const std::string& prefix) const;
 
@@ -130,11 +123,10 @@ class GameWorld {
   std::vector<std::vector<float>> Records() const;
   // The font in slot 90 with a 7-unit advance and 10-unit lines, without loading the artwork.
   void UseFont();
-  // The texts of the draw list, each as "text@x,y" with its first glyph's centre: glyphs are
-  // read line by line, left to right, spaces unseen; a new line or a wide gap starts a new text.
-  std::vector<std::string> Texts() const;
-  // Whether one of them reads `text`, wherever it is.
-  bool Shows(const std::string& text) const;
+  // The characters the font's records draw, in the order drawn; spaces are not drawn.
+  std::string DrawnText() const;
+  // Records of one kind (image slot, or -3717 rectangles, -3716 ovals, -3715 lines).
+  int CountRecords(float kind) const;
 };
 
 }  // namespace gametest

@@ -12,16 +12,11 @@ namespace kxtest {
 constexpr double kHangSeconds = 300;
 
 struct ProcessResult {
-  int status = -1;  // exit status (0..255), or -1 when it was killed, ran too long or never ran
+  // Exit status (0..255; 127 when the program could not be run), or -1 when it was killed, ran
+  // too long or never started.
+  int status = -1;
   std::string out, err;
 };
-
-// Starts argv[0] (a path) with extraEnv ("NAME=value") added to or replacing entries of this
-// environment; fds[i] becomes its descriptor i (-1: /dev/null). The child is killed when the
-// thread that started it ends, so it never outlives the test program however that ends: start
-// children from gtest's main thread. Returns the process id, or -1 when it could not start.
-int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
-          const std::vector<int>& fds, const std::string& workDir = "");
 
 // Runs the program to its end; its standard input reads `input` (nothing when closeStdin).
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = "",
@@ -37,17 +32,17 @@ class Child {
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
-  // Starts the program; its standard streams are the given files ("": /dev/null).
+  // Starts argv[0] (a path) with extraEnv ("NAME=value") added to or replacing entries of this
+  // environment, its standard streams the given files ("": /dev/null). The child is killed when
+  // the thread that started it ends, so it never outlives the test program however that ends:
+  // start children from gtest's main thread.
   bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {},
              const std::string& outFile = "", const std::string& errFile = "",
              const std::string& workDir = "", const std::string& inFile = "");
-  // Takes over a process started by Spawn, to be waited for and killed like our own.
-  void Adopt(int pid) { pid_ = pid, reaped_ = false; }
   bool Running();
   // Waits for the exit; returns the status, or -1 on time-out or a signal.
   int Wait(double timeoutSeconds = kHangSeconds);
   void Kill(int signal = 9);
-  int Pid() const { return pid_; }
 
  private:
   int pid_ = -1, status_ = -1;
@@ -59,13 +54,12 @@ bool WaitFor(const std::function<bool()>& done, double seconds = kHangSeconds);
 
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
-// A fresh empty directory under the system's temporary folder.
-std::string MakeTempDir(const std::string& prefix);
 
-// Such a directory, removed with all it holds when the object goes, however the test ends.
+// A fresh empty directory under the system's temporary folder, removed with all it holds when
+// the object goes, however the test ends.
 class TempDir {
  public:
-  explicit TempDir(const std::string& prefix) : path(MakeTempDir(prefix)) {}
+  explicit TempDir(const std::string& prefix);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

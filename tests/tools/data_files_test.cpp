@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
 
 #include "host/audiodata.h"
 #include "tests/support/process.h"
@@ -29,14 +30,11 @@ struct Sheet {
 };
 
 // The sprite sheet's frames 0 to 32 but 15.
-std::vector<int> Sprites() {
-  std::vector<int> frames;
-  for (int f = 0; f <= 32; f++) frames.insert(frames.end(), f != 15, f);
-  return frames;
-}
+const std::vector<int> kSprites = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 16,
+                                   17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32};
 
 const Sheet kSheets[] = {
-    {"gfx", 32, 32, 64, Sprites(), true},
+    {"gfx", 32, 32, 64, kSprites, true},
     {"BadgesA", 64, 64, 64, {0}, true},
     {"common/circle", 256, 256, 4, {1, 2, 3}, true},
     {"fonts/shadow_editundo", 16, 16, 128, {}, false},
@@ -51,19 +49,17 @@ const Sheet kSheets[] = {
 };
 const char* const kSuffix[3] = {"", "-hd", "-hd2"};
 
+// An image file as RGBA; w is 0 when it does not load.
 struct Pixels {
   int w = 0, h = 0, channels = 0;
   std::vector<unsigned char> rgba;
+  explicit Pixels(const std::string& path) {
+    unsigned char* data = stbi_load(path.c_str(), &w, &h, &channels, 4);
+    if (data) rgba.assign(data, data + static_cast<size_t>(w) * h * 4);
+    stbi_image_free(data);
+  }
   int Alpha(int x, int y) const { return rgba[(static_cast<size_t>(y) * w + x) * 4 + 3]; }
 };
-
-Pixels Load(const std::string& path) {
-  Pixels p;
-  unsigned char* data = stbi_load(path.c_str(), &p.w, &p.h, &p.channels, 4);
-  if (data) p.rgba.assign(data, data + static_cast<size_t>(p.w) * p.h * 4);
-  stbi_image_free(data);
-  return p;
-}
 
 // Ink box of one frame: {x0, y0, x1, y1} of pixels with visible alpha, relative to the frame's
 // centre; empty when the frame is blank.
@@ -78,22 +74,21 @@ std::vector<double> Ink(const Pixels& p, int fx, int fy, int fw, int fh) {
   return {x0 - fw / 2.0, y0 - fh / 2.0, x1 + 1 - fw / 2.0, y1 + 1 - fh / 2.0};
 }
 
-// A WAV file read as the game reads it: the host's reader, 16-bit samples only.
+// A WAV file read as the game reads it: the host's reader, 16-bit samples only (none when it
+// does not read or holds other samples).
 struct Wav {
   int channels = 0, rate = 0;
   std::vector<short> samples;
+  explicit Wav(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    int frames = 0, bytes = 0;
+    unsigned char* data = file ? LoadWAV(file, &frames, &channels, &bytes, &rate) : nullptr;
+    if (file) std::fclose(file);
+    const short* first = reinterpret_cast<const short*>(data);
+    if (data && bytes == 2) samples.assign(first, first + frames * channels);
+    std::free(data);
+  }
 };
-bool ReadWav(const std::string& path, Wav* out) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  int frames = 0, bytes = 0;
-  unsigned char* data = LoadWAV(file, &frames, &out->channels, &bytes, &out->rate);
-  std::fclose(file);
-  const short* samples = reinterpret_cast<const short*>(data);
-  if (data && bytes == 2) out->samples.assign(samples, samples + frames * out->channels);
-  std::free(data);
-  return !out->samples.empty();
-}
 
 TEST(DataImages, EveryImageIsItsFrameGridAtEachResolutionWithTheUsedFramesDrawn) {
   for (const Sheet& sheet : kSheets) {
@@ -102,7 +97,7 @@ TEST(DataImages, EveryImageIsItsFrameGridAtEachResolutionWithTheUsedFramesDrawn)
       int s = 1 << r, fw = sheet.frameW * s, fh = sheet.frameH * s;
       std::string path = std::string("data/") + sheet.name + kSuffix[r] + ".png";
       SCOPED_TRACE(path);
-      Pixels p = Load(path);
+      Pixels p(path);
       ASSERT_GT(p.w, 0);
       EXPECT_EQ(p.channels, 4) << "should carry alpha";
       EXPECT_EQ(p.w % fw + p.h % fh, 0);
@@ -121,7 +116,7 @@ TEST(DataImages, EveryImageIsItsFrameGridAtEachResolutionWithTheUsedFramesDrawn)
 }
 
 TEST(DataImages, DefaultFontIsOneRowOf96BorderedCells) {
-  Pixels p = Load("data/lumo_font.png");
+  Pixels p("data/lumo_font.png");
   ASSERT_EQ(p.w % 96, 0);
   int cell = p.w / 96;
   ASSERT_GE(cell, 4);
@@ -144,28 +139,27 @@ TEST(DataImages, AdjustedLettersSitEvenlyBetweenTheirNeighbours) {
   } kCases[] = {{"sic", {6, 4}}, {"ull", {7, 4}}, {"lls", {4, 4}}, {"ame", {7, 9}}};
   for (int r = 0; r < 3; r++) {
     int s = 1 << r, cell = 16 * s;
-    Pixels p = Load(std::string("data/fonts/shadow_editundo") + kSuffix[r] + ".png");
+    Pixels p(std::string("data/fonts/shadow_editundo") + kSuffix[r] + ".png");
+    auto ink = [&](char letter) {
+      const int g = letter - 32;
+      return Ink(p, (g % 16) * cell, (g / 16) * cell, cell, cell);
+    };
     for (const auto& c : kCases) {
-      double x = 0, left[3], right[3];
-      for (int i = 0; i < 3; x += i < 2 ? c.advance[i] * s : 0, i++) {
-        int g = c.letters[i] - 32;
-        std::vector<double> ink = Ink(p, (g % 16) * cell, (g / 16) * cell, cell, cell);
-        left[i] = x + ink[0];
-        right[i] = x + ink[2];
-      }
-      double before = left[1] - right[0], after = left[2] - right[1];
+      const auto first = ink(c.letters[0]), middle = ink(c.letters[1]), last = ink(c.letters[2]);
+      const double before = c.advance[0] * s + middle[0] - first[2];
+      const double after = c.advance[1] * s + last[0] - middle[2];
       EXPECT_LE(std::fabs(before - after), s) << c.letters << kSuffix[r] << ": " << before;
     }
   }
 }
 
 TEST(DataSounds, EveryEffectIsCleanPcmAndTheTuneLoopsWithoutClick) {
-  for (int cue : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 95, 96, 98, 99}) {
-    char name[32];
-    std::snprintf(name, sizeof name, "data/sfx/%03d.wav", cue);
+  for (const char* cue : {"001", "002", "003", "004", "005", "006", "007", "008", "009", "010",
+                          "011", "012", "013", "095", "096", "098", "099"}) {
+    const std::string name = std::string("data/sfx/") + cue + ".wav";
     SCOPED_TRACE(name);
-    Wav w;
-    ASSERT_TRUE(ReadWav(name, &w));
+    Wav w(name);
+    ASSERT_FALSE(w.samples.empty());
     // 16-bit PCM (or it does not read), mono or stereo, 22 to 48 kHz, lasting 30 ms to 3 s.
     const double seconds = static_cast<double>(w.samples.size()) / w.channels / w.rate;
     EXPECT_TRUE((w.channels == 1 || w.channels == 2) && w.rate >= 22050 && w.rate <= 48000 &&
@@ -204,11 +198,13 @@ TEST(DataSounds, EveryEffectIsCleanPcmAndTheTuneLoopsWithoutClick) {
 }
 
 #ifdef KX_DATAGEN
-// Every regular file under root, as paths relative to it.
-std::set<std::string> ListFiles(const std::string& root) {
-  std::set<std::string> out;
+// Every regular file under root, by its path relative to root, with its bytes.
+std::map<std::string, std::string> Files(const std::string& root) {
+  std::map<std::string, std::string> out;
   for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
-    if (e.is_regular_file()) out.insert(std::filesystem::relative(e.path(), root).string());
+    if (e.is_regular_file()) {
+      out[std::filesystem::relative(e.path(), root).string()] = kxtest::ReadFile(e.path());
+    }
   }
   return out;
 }
@@ -220,14 +216,12 @@ TEST(DataGenerator, TwoRunsWriteIdenticalFilesMatchingTheCommittedSet) {
   ASSERT_TRUE(first.Start({KX_DATAGEN, a.path}) && second.Start({KX_DATAGEN, b.path}));
   ASSERT_EQ(first.Wait(), 0);
   ASSERT_EQ(second.Wait(), 0);
-  std::set<std::string> files = ListFiles(a.path);
-  EXPECT_EQ(files, ListFiles(b.path));
-  EXPECT_EQ(files, ListFiles("data")) << "data/ is not what the generator writes";
-  for (const std::string& f : files) {
-    std::string bytes = kxtest::ReadFile(a.path + "/" + f);
-    EXPECT_TRUE(bytes == kxtest::ReadFile(b.path + "/" + f)) << f << " differs between runs";
-    // Also catches a generator change committed without the files it now makes.
-    EXPECT_TRUE(bytes == kxtest::ReadFile("data/" + f)) << "data/" << f << " is stale";
+  const auto files = Files(a.path), committed = Files("data");
+  EXPECT_TRUE(files == Files(b.path)) << "two runs of the generator differ";
+  EXPECT_EQ(files.size(), committed.size()) << "data/ is not what the generator writes";
+  // Also catches a generator change committed without the files it now makes.
+  for (const auto& [name, bytes] : files) {
+    EXPECT_TRUE(committed.count(name) && committed.at(name) == bytes) << name << " is stale";
   }
 }
 
@@ -236,8 +230,7 @@ TEST(DataGenerator, WavFilesHoldTheSamplesClippedToSixteenBits) {
   const kxtest::TempDir dir("wav");
   gen::Buffer b = {0.0f, 0.5f, -0.5f, 1.5f, -1.5f, 0.25f};
   ASSERT_TRUE(gen::WriteWav(dir.path + "/t.wav", b, 2));
-  Wav w;
-  ASSERT_TRUE(ReadWav(dir.path + "/t.wav", &w));
+  Wav w(dir.path + "/t.wav");
   EXPECT_EQ(w.channels * 100000 + w.rate, 200000 + gen::kRate);
   EXPECT_EQ(w.samples, (std::vector<short>{0, 16384, -16384, 32767, -32767, 8192}));
   EXPECT_FALSE(gen::WriteWav(dir.path + "/no/such/dir.wav", b, 1));

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -34,10 +33,8 @@ struct Screen {
     int max = 0, used = 0;
     w = h = 0;
     sscanf(bytes.c_str(), "P6 %d %d %d%n", &w, &h, &max, &used);
-    size_t size = static_cast<size_t>(w) * h * 3;
-    if (w <= 0 || h <= 0 || max != 255 || bytes.size() < used + 1 + size) return false;
-    rgb = bytes.substr(used + 1, size);
-    return true;
+    rgb = used > 0 ? bytes.substr(used + 1) : "";
+    return w > 0 && h > 0 && max == 255 && rgb.size() >= static_cast<size_t>(w) * h * 3;
   }
   // Black outside the picture.
   Rgb At(int x, int y) const {
@@ -77,27 +74,23 @@ bool PauseShown(const Screen& s) {
 class Sound {
  public:
   explicit Sound(std::string path) : path_(std::move(path)) {}
-  // Frames written until now; -1 before the header is there.
+  // Reads what is written: the frames until now, -1 before the header is there.
   long Now() {
-    if (dataOffset_ < 0) {
-      std::string b = kxtest::ReadFile(path_);
-      size_t data = b.size() < 44 ? std::string::npos : b.find("data", 36);
-      if (data == std::string::npos || b[22] != 1 || b[34] != 16) return -1;  // mono, 16-bit
-      memcpy(&rate_, &b[24], 4);
-      dataOffset_ = static_cast<long>(data) + 8;
-    }
-    std::error_code ignored;
-    return (static_cast<long>(std::filesystem::file_size(path_, ignored)) - dataOffset_) / 2;
+    std::string b = kxtest::ReadFile(path_);
+    size_t data = b.size() < 44 ? std::string::npos : b.find("data", 36);
+    if (data == std::string::npos || b[22] != 1 || b[34] != 16) return -1;  // mono, 16-bit
+    memcpy(&rate_, &b[24], 4);
+    data_ = b.substr(data + 8);
+    return static_cast<long>(data_.size() / 2);
   }
-  // The loudest sample (full scale 1) between two written positions.
+  // The loudest sample (full scale 1) between two positions of what was last read.
   float Peak(long from, long to) {
-    from = std::max(from, 0L);
-    std::vector<int16_t> data(static_cast<size_t>(std::max(to - from, 0L)));
-    std::ifstream in(path_, std::ios::binary);
-    in.seekg(dataOffset_ + from * 2);
-    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size() * 2));
     int peak = 0;
-    for (int16_t v : data) peak = std::max(peak, std::abs(static_cast<int>(v)));
+    for (long i = std::max(from, 0L); i < std::min(to, static_cast<long>(data_.size() / 2)); ++i) {
+      int16_t v;
+      memcpy(&v, &data_[2 * i], 2);
+      peak = std::max(peak, std::abs(static_cast<int>(v)));
+    }
     return peak / 32768.0f;
   }
   // Waits for something audible written after `from`.
@@ -116,15 +109,18 @@ class Sound {
   }
 
  private:
-  std::string path_;
-  long dataOffset_ = -1;
+  std::string path_, data_;
   int rate_ = 0;
 };
 
+// The program's run, killed if still running when the test ends (the child goes before the
+// display and the folder).
 class Game {
  public:
   const std::string kBin = KX_BINARY_DIR;
   kxtest::TempDir dir{"kx_e2e"};
+  std::vector<int> geometry = {0, 0, 0, 0};
+  Sound sound{dir.path + "/out.wav"};
   // whole: the folder links the real data and the sound goes to a file; otherwise there is
   // neither data nor a sound device.
   explicit Game(bool whole = true) : whole_(whole) {
@@ -133,10 +129,6 @@ class Game {
                       std::string("[general]\ndrivers=") + (whole ? "wave" : "no-such-driver") +
                           "\nchannels=mono\nsample-type=int16\n[wave]\nfile=" + dir.path +
                           "/out.wav\n");
-  }
-  ~Game() {
-    child_.Kill(9);
-    child_.Wait();
   }
   std::string Output() const { return kxtest::ReadFile(dir.path + "/out.txt"); }
 
@@ -217,10 +209,6 @@ class Game {
   kxtest::Child child_;
   std::string window_;
   bool whole_;
-
- public:
-  std::vector<int> geometry = {0, 0, 0, 0};
-  Sound sound{dir.path + "/out.wav"};
 };
 
 TEST(Player, SeesHearsSwitchesFullScreenClicksAndCloses) {

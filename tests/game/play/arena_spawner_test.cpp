@@ -42,8 +42,9 @@ TEST_F(PlayTest, FullTablesOnlyReloadTheirCountdowns) {
   for (int k = 0; k < kPostCount; ++k) EXPECT_EQ(Post(k)[kPostLife], 7);
   Foe(17)[0] = Foe(3)[0] = 0;
   app->p_Trundle();
-  // The highest free record.
-  EXPECT_EQ(Values(Arena(kFoeCountdown), Foe(17)[0] > 0, Foe(3)[0]), Values(50, 1, 0));
+  // The highest free record, and the interval four shorter.
+  EXPECT_EQ(Values(Arena(kFoeCountdown), Arena(kFoeInterval), Foe(17)[0] > 0, Foe(3)[0]),
+            Values(50, 46, 1, 0));
 }
 
 TEST_F(PlayTest, AScreenWithNoPlaceForAFoeDoesNotHangTheSpawner) {

@@ -6,11 +6,6 @@ namespace {
 
 class ControlsTest : public PlayTest {
  protected:
-  void TearDown() override {
-    kx_Skarblit_iCadeControls = 0;
-    kx_Skarblit_isOuya = 0;
-    PlayTest::TearDown();
-  }
   // Which logical keys read as held on the port.
   std::vector<int> HeldKeys(int port, int allowStick = 1) {
     std::vector<int> held;
@@ -55,22 +50,18 @@ TEST_F(ControlsTest, EachSourceCountsOnlyInItsTableAndForItsOwnPort) {
   EXPECT_EQ(HeldKeys(-1), std::vector<int>{99});
 }
 
-TEST_F(ControlsTest, TheStickSteersWithYInvertedAndAKeyOverridesIt) {
+// How the stick steers, y inverted, shows in pad_game's replay.
+TEST_F(ControlsTest, AKeyOverridesTheStick) {
   Stick(0, 0.3f, 0.3f);
-  app->p_AnalogueControl();
-  EXPECT_EQ(Values(app->m_steerX, app->m_steerY), Values(0.3f, -0.3f));
   KeyDown(39);
   app->p_AnalogueControl();
   EXPECT_FLOAT_EQ(app->m_steerX, 0.15f);
 }
 
-TEST_F(ControlsTest, TouchPadSteersByTheDragOver72PastADeadZoneAndTrailsTheFinger) {
-  // The first press of a fresh game anchors where it lands and does not steer.
+// How the first press anchors, a drag steers and a long one trails the anchor shows in
+// easy_mouse_game's replay, which draws the anchor; the dead zone and the release do not.
+TEST_F(ControlsTest, TouchPadSteersByTheDragOver72PastADeadZoneAndLetsGoOnRelease) {
   app->m_pointerCount = 1;
-  app->m_pointerX = app->m_pointerY = 200;
-  app->p_AnalogueControl();
-  EXPECT_EQ(Values(app->m_padAnchorX, app->m_padAnchorY, app->m_steerX, app->m_steerY),
-            Values(200, 200, 0, 0));
   // drag from the anchor -> steering; under a tenth on both axes it steers nothing
   const float cases[][4] = {
       {36, 0, 0.5f, 0}, {-36, 18, -0.5f, 0.25f}, {7, -7, 0, 0}, {7, 8, 7 / 72.0f, 8 / 72.0f}};
@@ -81,11 +72,6 @@ TEST_F(ControlsTest, TouchPadSteersByTheDragOver72PastADeadZoneAndTrailsTheFinge
     app->p_AnalogueControl();
     EXPECT_EQ(Values(app->m_steerX, app->m_steerY), Values(c[2], c[3])) << c[0] << "," << c[1];
   }
-  // Dragged further than 64 units, the anchor trails by 4 a frame.
-  app->m_padAnchorX = app->m_padAnchorY = app->m_pointerY = 200;
-  app->m_pointerX = 300;
-  for (int i = 0; i < 2; ++i) app->p_AnalogueControl();
-  EXPECT_EQ(Values(app->m_padAnchorX, app->m_steerX), Values(208, 1));
   app->m_pointerCount = 0;
   app->p_AnalogueControl();
   EXPECT_EQ(app->m_padAnchorX, -1);

@@ -4,23 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
+
+#include "tests/support/process.h"
 
 namespace {
 
 std::string g_file;
 
-// The text as a regular expression that matches it alone.
-std::string Quote(const std::string& text) {
-  return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
-}
-const std::string kUsage = Quote(
-    "Usage: skarblit [--help] [--version] [--record FILE] [--replay FILE] [--verify FILE] "
-    "[--script FILE]");
+// As regular expressions.
+const std::string kUsage =
+    R"(Usage: skarblit \[--help\] \[--version\] \[--record FILE\] \[--replay FILE\] )"
+    R"(\[--verify FILE\] \[--script FILE\])";
 
 const CommandOption kWithValue[] = {
     {"--file", "FILE", "", [](CommandLine&, const char* value) -> const char* {
@@ -39,7 +36,7 @@ struct Case {
 TEST(CommandLine, StartsPrintsOrRefusesInOneLine) {
   const std::string mistake = "\\. " + kUsage + "\n";
   const std::string needs = "skarblit: option '--file' needs a FILE";
-  const std::string fileUsage = Quote(". Usage: skarblit [--file FILE]\n");
+  const std::string fileUsage = R"(\. Usage: skarblit \[--file FILE\]\n)";
   const Case cases[] = {
       {nullptr, {}, -1, "", ""},
       {nullptr, {"--"}, -1, "", ""},
@@ -94,8 +91,7 @@ std::vector<std::string> Names(const std::string& text, const std::string& patte
 TEST(CommandLine, ManualPageDocumentsEveryOption) {
   const char* argv[] = {"skarblit", "--help"};
   std::string help = kx_cmdline_Parse(2, argv).text;
-  std::ifstream file(KX_SOURCE_DIR "/dist/skarblit.6");
-  std::string page((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::string page = kxtest::ReadFile(KX_SOURCE_DIR "/dist/skarblit.6");
   size_t from = page.find("\n.SH OPTIONS\n");
   ASSERT_NE(from, std::string::npos) << "no OPTIONS in the manual page";
   std::string options = page.substr(from, page.find("\n.SH ", from + 1) - from);

@@ -4,11 +4,10 @@
 namespace gametest {
 namespace {
 
-class DrawListTest : public GameTest {
+class DrawListTest : public CreatedTest<false> {
  protected:
   void SetUp() override {
-    GameTest::SetUp();
-    Create();
+    CreatedTest::SetUp();
     app->p_CLS2D(10, 20, 30, 0.5f);
   }
   // The device calls of one render after the clearing rectangle.
@@ -34,22 +33,19 @@ TEST_F(DrawListTest, TheListHoldsAtMost2499RecordsAndClearingEmptiesIt) {
 }
 
 TEST_F(DrawListTest, VirtualScreenFitsTheWindow) {
-  struct Case {
-    int w, h;
-    float scale, vw, vh;
-    int landscape;
-  } cases[] = {{1280, 960, 2, 640, 480, 1},
-               {1280, 720, 2, 640, 360, 1},
-               {640, 480, 1, 640, 480, 1},
-               {480, 800, 800.0f / 720, 432, 720, 0}};
-  for (const Case& c : cases) {
-    Resize(c.w, c.h);
+  // window width and height -> scale, virtual width and height, landscape
+  const float cases[][6] = {{1280, 960, 2, 640, 480, 1},
+                            {1280, 720, 2, 640, 360, 1},
+                            {640, 480, 1, 640, 480, 1},
+                            {480, 800, 800.0f / 720, 432, 720, 0}};
+  for (const auto& c : cases) {
+    Resize(static_cast<int>(c[0]), static_cast<int>(c[1]));
     Render();
-    SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
-    EXPECT_EQ(Values(app->m_scaleY, app->m_landscape), Values(app->m_scaleX, c.landscape));
-    EXPECT_FLOAT_EQ(app->m_scaleX, c.scale);
-    EXPECT_FLOAT_EQ(kx_Skarblit_jscrw, c.vw);
-    EXPECT_FLOAT_EQ(kx_Skarblit_jscrh, c.vh);
+    SCOPED_TRACE(testing::Message() << c[0] << "x" << c[1]);
+    EXPECT_EQ(Values(app->m_scaleY, app->m_landscape), Values(app->m_scaleX, c[5]));
+    EXPECT_FLOAT_EQ(app->m_scaleX, c[2]);
+    EXPECT_FLOAT_EQ(kx_Skarblit_jscrw, c[3]);
+    EXPECT_FLOAT_EQ(kx_Skarblit_jscrh, c[4]);
   }
   // A minimised window keeps the last fit instead of dividing by zero.
   Resize(0, 0);

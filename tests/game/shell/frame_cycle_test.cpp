@@ -5,19 +5,7 @@
 namespace gametest {
 namespace {
 
-class FrameCycleTest : public GameTest {
- protected:
-  void SetUp() override {
-    GameTest::SetUp();
-    Create();
-    LoadAll();
-  }
-  std::vector<int> Buttons(std::initializer_list<int> slots) {
-    std::vector<int> v;
-    for (int i : slots) v.push_back(app->m_screenButtons[i]);
-    return v;
-  }
-};
+using FrameCycleTest = CreatedTest<true>;
 
 TEST_F(FrameCycleTest, F4AndTheCloseKeyEndTheRunQuietlyWithoutSaving) {
   for (int key : {115, 432}) {
@@ -50,23 +38,22 @@ TEST_F(FrameCycleTest, SuspensionSavesSlowsDownAndPausesARunningGame) {
 }
 
 TEST_F(FrameCycleTest, ArcadeLettersHoldUntilTheirReleaseLetter) {
+  const Array<int>& b = app->m_screenButtons;
   kx_Skarblit_iCadeControls = 1;
   for (int c : {'w', 'X', '?'}) TypeChar(c);
   for (int i = 0; i < 3; ++i) Update();
-  EXPECT_EQ(Buttons({0, 8}), std::vector<int>({2, 2}));
-  TypeChar('E');
-  TypeChar('l');
+  EXPECT_EQ(Values(b[0], b[8]), Values(2, 2));
+  for (int c : {'E', 'l'}) TypeChar(c);
   Update();
-  EXPECT_EQ(Buttons({0, 8, 17}), std::vector<int>({0, 2, 2}));
-  TypeChar('v');
-  TypeChar('z');
+  EXPECT_EQ(Values(b[0], b[8], b[17]), Values(0, 2, 2));
+  for (int c : {'v', 'z'}) TypeChar(c);
   Update();
-  EXPECT_EQ(Buttons({8, 17}), std::vector<int>({0, 0}));
+  EXPECT_EQ(Values(b[8], b[17]), Values(0, 0));
   // With the decoding off, letters are left alone.
   kx_Skarblit_iCadeControls = 0;
   TypeChar('w');
   Update();
-  EXPECT_EQ(app->m_screenButtons[0], 0);
+  EXPECT_EQ(b[0], 0);
 }
 
 TEST_F(FrameCycleTest, PointersAreSampledInVirtualUnits) {
@@ -94,7 +81,6 @@ TEST_F(FrameCycleTest, MusicFollowsThePauseAndOverlaysLockInput) {
   Update();
   kx_Skarblit_HasMusicStream = 0;  // nothing to resume
   Update();
-  kx_Skarblit_HasMusicStream = 1;
   EXPECT_EQ(audio->Count("resumemusic"), 1);
   app->m_optionsOpen = 1;
   Update();

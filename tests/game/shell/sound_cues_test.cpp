@@ -4,11 +4,10 @@
 namespace gametest {
 namespace {
 
-class SoundCuesTest : public GameTest {
+class SoundCuesTest : public CreatedTest<false> {
  protected:
   void SetUp() override {
-    GameTest::SetUp();
-    Create();
+    CreatedTest::SetUp();
     gc_assign(app->m_sounds[5], (new c_Sound)->m_new(new gxtkSample));
     audio->log.clear();
   }

@@ -6,11 +6,10 @@ namespace {
 
 using Glyphs = std::vector<std::vector<float>>;
 
-class TextTest : public GameTest {
+class TextTest : public CreatedTest<false> {
  protected:
   void SetUp() override {
-    GameTest::SetUp();
-    Create();
+    CreatedTest::SetUp();
     UseFont();
     app->p_CLS2D(kx_Skarblit_NoArg, 0, 0, 0);
   }

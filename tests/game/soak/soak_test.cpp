@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <fstream>
 
@@ -30,12 +31,9 @@ constexpr int kFiguresChecked = 3;
 // after a full collection, and the process's resident pages; in MiB.
 const char* const kFigures[3] = {"managed heap (gc_alloced_bytes), MiB",
                                  "managed heap after a full collection, MiB", "resident memory, MiB"};
-struct Sample {
-  int update;
-  double mib[3];
-};
+using Sample = std::array<double, 3>;
 
-class SoakTest : public GameTest {
+class SoakTest : public CreatedTest<true> {
  protected:
   // One update of the autopilot, then a render. In play it takes a new heading every 40
   // updates, and every 1000 it lets go of everything, pauses, and resumes 30 updates later;
@@ -65,21 +63,19 @@ class SoakTest : public GameTest {
   }
 
   std::vector<Sample> Play(int updates, int every) {
-    Create();
-    LoadAll();
     std::vector<Sample> samples;
     for (int u = 1; u <= updates; ++u) {
       Step(u);
       if (u % every != 0) continue;
-      Sample s{u, {gc_alloced_bytes / 1048576.0, 0, 0}};
+      Sample s = {gc_alloced_bytes / 1048576.0, 0, 0};
       // The collector finishes a cycle only after 8 MiB of new allocation, so growth of the
       // live heap shows only after a full collection: the current cycle and one more.
       gc_finish_cycle();
       gc_finish_cycle();
-      s.mib[1] = gc_alloced_bytes / 1048576.0;
+      s[1] = gc_alloced_bytes / 1048576.0;
       long pages = 0, resident = 0;
       std::ifstream("/proc/self/statm") >> pages >> resident;
-      s.mib[2] = resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
+      s[2] = resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
       samples.push_back(s);
     }
     return samples;
@@ -92,7 +88,7 @@ class SoakTest : public GameTest {
       double peak[2] = {0, 0};  // early, late
       for (size_t i = 0; i < samples.size(); ++i) {
         double& p = peak[i > samples.size() / 4];
-        p = std::max(p, samples[i].mib[f]);
+        p = std::max(p, samples[i][f]);
       }
       EXPECT_LE(peak[1], peak[0] + (f == 2 ? rssSlack : heapSlack)) << kFigures[f];
     }
@@ -113,8 +109,9 @@ TEST_F(SoakTest, TenThousandUpdatesKeepTheHeapFlat) {
 TEST_F(SoakTest, DISABLED_AnHourOfPlay) {
   std::vector<Sample> samples = Play(216000, 3600);
   std::printf("minute heap_mib live_mib resident_mib\n");
-  for (const Sample& s : samples) {
-    std::printf("%6d %8.3f %8.3f %12.1f\n", s.update / 3600, s.mib[0], s.mib[1], s.mib[2]);
+  for (size_t i = 0; i < samples.size(); ++i) {
+    const Sample& s = samples[i];
+    std::printf("%6zu %8.3f %8.3f %12.1f\n", i + 1, s[0], s[1], s[2]);
   }
   ExpectFlat(samples, 0.05, 32.0);
   std::printf("games played: %d\n", games);

@@ -7,11 +7,6 @@
 
 namespace {
 
-void Say(const char* text, int event = 0, int data = 0) {
-  printf(text, event, data);
-  fflush(stdout);
-}
-
 class Probe : public KxGameDelegate {
  public:
   // Full screen at the desktop's size straight away: only the windowing layer carries the
@@ -19,12 +14,12 @@ class Probe : public KxGameDelegate {
   void StartGame() override {
     KxGame::_game->SetDeviceWindow(1280, 1024, 1);
     KxGame::_game->SetUpdateRate(60);
-    Say("start\n");
+    printf("start\n");
   }
-  void SuspendGame() override { Say("suspend\n"); }
-  void ResumeGame() override { Say("resume\n"); }
+  void SuspendGame() override { printf("suspend\n"); }
+  void ResumeGame() override { printf("resume\n"); }
   void KeyEvent(int event, int data) override {
-    Say("key %d %d\n", event, data);
+    printf("key %d %d\n", event, data);
     if (event == KxEventKeyDown && data == KxKeyClose) kxError(String());
   }
 };
@@ -33,7 +28,11 @@ Probe* probe = nullptr;
 
 }  // namespace
 
-void kxInit() { gc_add_root(10, &probe); }
+// Unbuffered: the test reads each line as soon as it is said.
+void kxInit() {
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  gc_add_root(10, &probe);
+}
 
 int kxMain() {
   gc_assign(probe, new Probe);
