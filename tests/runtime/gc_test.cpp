@@ -126,12 +126,16 @@ TEST_F(GcTest, RandomMutatorNeverLosesReachableAndReclaimsGarbage) {
 }
 
 TEST_F(GcTest, ExternalBytesEndTheCycleAndAllocationsPayForTheGarbage) {
+  // A new cycle, so what earlier tests allocated to pay for their garbage counts for nothing
+  // in this one; until a cycle ends, the garbage left to pay for stays as it is.
+  ForceCycleEnd();
   int id = (new TBase)->id;
   // Garbage too; under LeakSanitizer its strings leak unless its destruction releases them.
   String("one two").Split(String(" "));
+  const int unpaid = gc_free_bytes;
   gc_ext_malloced(gc_cycle_bytes / 2);
   gc_step(nullptr);
-  EXPECT_EQ(gc_free_bytes, 0);
+  EXPECT_EQ(gc_free_bytes, unpaid);
   gc_ext_malloced(gc_cycle_bytes / 2 + 8);
   gc_step(nullptr);
   EXPECT_EQ(gc_ext_new_bytes.load(), 0);
