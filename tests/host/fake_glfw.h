@@ -33,7 +33,7 @@ class FakeGlfw : public glfw2::Api {
   int mouseX = 0, mouseY = 0;
   std::string title;
   // calls: "close", "open", "swapinterval" in call order; mappings: the lines
-  // UpdateGamepadMapping was given.
+  // UpdateGamepadMapping took.
   std::vector<std::string> calls, mappings;
   std::function<void()> onEvents;
   std::set<int> keysDown;
@@ -103,8 +103,14 @@ class FakeGlfw : public glfw2::Api {
     swaps_.insert(swaps_.end(), {{joy, false}, {joy, true}});
     joysticks[joy].present = told_[joy] = true;
   }
+  // Takes what the library takes: a line led by a GUID of 32 hex digits and a comma.
   int UpdateGamepadMapping(const char* line) override {
-    mappings.push_back(line);
+    const std::string text(line);
+    if (text.size() < 33 || text[32] != ',' ||
+        text.find_first_not_of("0123456789abcdefABCDEF") != 32) {
+      return glfw2::kFalse;
+    }
+    mappings.push_back(text);
     return glfw2::kTrue;
   }
   int GetVideoModes(glfw2::VidMode* list, int maxcount) override {

@@ -1,7 +1,7 @@
 // The host's loop and events on a scripted windowing library: catch-up and pacing, the
 // guarded delegate calls with their collector steps, suspension, key/mouse/close translation,
 // joysticks in the game's layout and their ports, the gamepad mapping file, and window
-// re-opening; and the windowing layer's own translations from GLFW 3.
+// re-opening; and the windowing layer's own translations from GLFW 3 and window scaling.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -302,28 +302,40 @@ TEST_F(HostTest, PortsFollowTheOrderThePadsWereConnectedIn) {
   }
 }
 
-// A mapping file that is there but cannot be read (a folder, or a link to itself) is reported
-// as refused lines are, and none is nothing to report. (The real-window test reads one past a
-// byte-order mark, as some editors save it.)
-TEST_F(HostTest, AMappingFileThatCannotBeReadIsReported) {
-  const std::string refused = "Gamepad mapping refused: gamecontrollerdb.txt cannot be read: ";
-  const std::pair<std::string, std::string> rows[] = {
-      {"none", ""},
-      {"folder", refused + "Is a directory\n"},
-      {"loop", refused + "Too many levels of symbolic links\n"}};
-  unsetenv("SDL_GAMECONTROLLERCONFIG");
+// The mapping file (past a byte-order mark, as some editors save it, with Windows line ends,
+// comments and blank lines) and the environment's lines go to the library one at a time; what
+// it refuses, and a file that is there but cannot be read (a folder, or a link to itself), is
+// reported in one line for each source; none is nothing to report.
+TEST_F(HostTest, MappingsGoToTheLibraryLineByLineAndWhatItRefusesIsReported) {
+  const std::string refused = "Gamepad mapping refused: ", unreadable = refused +
+      "gamecontrollerdb.txt cannot be read: ", good = "03000000ffff00001234000001000000,Pad,a:b0";
+  const struct {
+    std::string file, env, said;
+    Log taken;
+  } rows[] = {
+      {"none", "", "", {}},
+      {"folder", "", unreadable + "Is a directory\n", {}},
+      {"loop", "", unreadable + "Too many levels of symbolic links\n", {}},
+      {"\xEF\xBB\xBF# Players' pads\r\n" + good + ",\r\n\r\n" + good + "2,\n",
+       good + "3\n0300,short\nnot a mapping", refused + "SDL_GAMECONTROLLERCONFIG line 2 and 1 more\n",
+       {good + ",", good + "2,", good + "3"}},
+  };
   const char name[] = "gamecontrollerdb.txt";
-  for (const auto& [file, said] : rows) {
+  for (const auto& row : rows) {
     const kxtest::TempDir scratch("kxpadmaps");
     ASSERT_EQ(chdir(scratch.path.c_str()), 0);
-    EXPECT_TRUE(file == "folder" ? mkdir(name, 0700) == 0
-                                 : file == "none" || symlink(name, name) == 0);
+    EXPECT_TRUE(row.file == "folder" ? mkdir(name, 0700) == 0
+                : row.file == "loop" ? symlink(name, name) == 0
+                                     : row.file == "none" || kxtest::WriteFile(name, row.file));
+    setenv("SDL_GAMECONTROLLERCONFIG", row.env.c_str(), 1);
+    fake.mappings.clear();
     testing::internal::CaptureStdout();
     kx_gamepad_AddMappings();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), said) << file;
-    EXPECT_TRUE(fake.mappings.empty());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), row.said) << row.file;
+    EXPECT_EQ(fake.mappings, row.taken) << row.file;
     ASSERT_EQ(chdir(KX_SOURCE_DIR), 0);
   }
+  unsetenv("SDL_GAMECONTROLLERCONFIG");
 }
 
 // The windowing layer's own translations from GLFW 3 to the older library's conventions.
@@ -347,6 +359,22 @@ TEST(Glfw2Layer, TranslatesKeysActionsAxesAndCloseRequests) {
   // The close callback's 0 keeps the window.
   EXPECT_TRUE(!CloseAgreed([] { return 0; }) && CloseAgreed([] { return 1; }) &&
               CloseAgreed(nullptr));
+}
+
+// 640x480 on screens of content scale 1, 1.5 and 2, and on screens too small for the full factor.
+TEST(HostWindow, AWindowIsScaledByTheScreensWholeContentScaleWithinItsWorkArea) {
+  const struct {
+    float scale;
+    int workWidth, workHeight, width, height;
+  } rows[] = {{1, 1920, 1080, 640, 480},    {1.5f, 2880, 1620, 640, 480},
+              {2, 3840, 2160, 1280, 960},   {2, 1366, 740, 640, 480},
+              {3, 2560, 1400, 1280, 960},   {0.5f, 1280, 720, 640, 480}};
+  for (const auto& row : rows) {
+    int width = 640, height = 480;
+    glfw2::ScaledSize(&width, &height, row.scale, row.workWidth, row.workHeight);
+    EXPECT_EQ(std::vector<int>({width, height}), std::vector<int>({row.width, row.height}))
+        << row.scale << " on " << row.workWidth << "x" << row.workHeight;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The script of inputs a recording is made from: what its lines become, and the mistakes it
-// refuses with the line they are on.
+// The script of inputs a recording is made from: the mistakes it refuses with the line they are
+// on. What its lines become is pinned by the scripts of tests/replays, which the suite records
+// again and compares byte for byte.
 #include <gtest/gtest.h>
 
 #include "host/replay/script.h"
@@ -40,39 +41,6 @@ TEST(ReplayScript, RefusesMalformedLinesWithTheirNumber) {
     std::string error;
     EXPECT_FALSE(kx_script_Parse(c.text, "", &script, &error)) << c.text;
     EXPECT_EQ(error, c.error) << c.text;
-  }
-}
-
-// The scripts of tests/replays, recorded again byte for byte by the suite, pin the rest of the
-// language, a stored state beside the script and the mouse among it.
-TEST(ReplayScript, TimesRepeatsAndPressesBecomeOrderedEvents) {
-  KxReplayScript script;
-  std::string error;
-  const char* text =
-      "at 10 press key_enter 3\n"
-      "repeat 2\n"
-      "  at +1 pad 1 press A\n"
-      "done\n"
-      "repeat 0\n  at +50 close\ndone\n"
-      "end +3\n";
-  ASSERT_TRUE(kx_script_Parse(text, "", &script, &error)) << error;
-  EXPECT_EQ(script.end, 15);
-  // update, type, a, b: Enter's release at 13 comes after the pad's second press at 12, and
-  // the pad's releases at 16 and 17 lie past the end, where the run has already stopped.
-  const int expected[][4] = {
-      {10, KxScriptEvent::KeyDown, glfw2::KEY_ENTER, 0},
-      {11, KxScriptEvent::PadButtonDown, 1, glfw2::GAMEPAD_A},
-      {12, KxScriptEvent::PadButtonDown, 1, glfw2::GAMEPAD_A},
-      {13, KxScriptEvent::KeyUp, glfw2::KEY_ENTER, 0},
-      {16, KxScriptEvent::PadButtonUp, 1, glfw2::GAMEPAD_A},
-      {17, KxScriptEvent::PadButtonUp, 1, glfw2::GAMEPAD_A},
-  };
-  ASSERT_EQ(script.events.size(), sizeof expected / sizeof expected[0]);
-  for (size_t i = 0; i < script.events.size(); ++i) {
-    const KxScriptEvent& e = script.events[i];
-    EXPECT_EQ((std::vector<int>{e.update, e.type, e.a, e.b}),
-              (std::vector<int>(expected[i], expected[i] + 4)))
-        << "event " << i;
   }
 }
 
