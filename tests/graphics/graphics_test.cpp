@@ -3,7 +3,7 @@
 // shapes, blending, texel sampling, batching seen through the OpenGL seam, the state filter's
 // pixel identity), and surfaces and images (premultiplication, the size limits of image files,
 // textures after the window opens again, the power-of-two retry, frame layouts, border flags,
-// handles, the whole-surface flag and the default font). The window lives on a private display;
+// handles and the whole-surface flag). The window lives on a private display;
 // picture files go to a folder removed when the program ends.
 #include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
@@ -403,26 +403,6 @@ TEST_F(GxtkSurfaceTest, AfterTheWindowOpensAgainTexturesAreMadeAgain) {
   d->DrawSurface(kept, 0, 0);
   d->EndRender();
   EXPECT_EQ(Misses({{25, 25, 0xFF0000}, {35, 25, 0xFF00}, {25, 35, 0xFF}, {35, 35, 0xFFFFFF}}), "");
-}
-
-// Asked for with a folder without the font as the working directory, then again once its data
-// folder has it, and once more.
-TEST_F(GxtkSurfaceTest, TheDefaultFontIsLoadedOnceAndMayBeMissing) {
-  c_GraphicsContext* ctx = kx_graphics_context;
-  gc_assign(ctx->m_defaultFont, nullptr);
-  const std::filesystem::path home = std::filesystem::current_path();
-  std::filesystem::current_path(Scratch());
-  kx_graphics_SetFont(nullptr, 0);
-  EXPECT_EQ(ctx->m_defaultFont, nullptr);
-  std::filesystem::create_directory("data");
-  WritePng("data/lumo_font.png", 960, 12, 1, std::vector<unsigned char>(11520));
-  kx_graphics_SetFont(nullptr, 0);
-  c_Image* font = ctx->m_defaultFont;
-  kx_graphics_SetFont(nullptr, 0);
-  std::filesystem::current_path(home);
-  ASSERT_NE(font, nullptr);
-  EXPECT_EQ(font->m_frames[95]->m_x, 951) << "96 frames of 8, each with a border";
-  EXPECT_EQ(ctx->m_defaultFont, font) << "loaded only once";
 }
 
 // A surface held in memory only: layouts need no texture.

@@ -216,10 +216,15 @@ TEST(Player, SeesHearsSwitchesFullScreenClicksAndCloses) {
   ASSERT_TRUE(game.Launch());
   ASSERT_TRUE(game.WaitScreen(MenuShown));
   EXPECT_GT(game.sound.Peak(0, game.sound.Now()), 0.02f) << "the logo sound while loading";
-  // Another game started in the same folder, where this one holds the state.
-  kxtest::ProcessResult second = kxtest::RunProcess({game.kBin + "/skarblit"}, "", true,
-                                                    kxtest::kHangSeconds, {"DISPLAY="}, game.dir.path);
-  EXPECT_EQ(second.out + std::to_string(second.status), "Skarblit is already running here\n1");
+  // Another game started without a display: in the same folder, where this one holds the
+  // state, and in a folder of its own, where the windowing library cannot start.
+  const kxtest::TempDir elsewhere("kx_e2e_nodisplay");
+  for (const auto& [folder, said] : {std::make_pair(game.dir.path, "Skarblit is already running here\n1"),
+                                     std::make_pair(elsewhere.path, "glfwInit failed\n255")}) {
+    kxtest::ProcessResult second = kxtest::RunProcess({game.kBin + "/skarblit"}, "", true,
+                                                      kxtest::kHangSeconds, {"DISPLAY="}, folder);
+    EXPECT_EQ(second.out + std::to_string(second.status), said);
+  }
 
   // Full screen at the desktop's size and back to the centred 640x480 window, the menu intact,
   // every window with the game's class and icon. A new window gets its icon just after it shows.

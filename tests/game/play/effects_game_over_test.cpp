@@ -1,6 +1,6 @@
-// The particle pool, and the game-over banner's words, places and timing. The HUD, and Quit in
-// the pause menu ending a game as losing it does, show in the recorded replays (the HUD over
-// empty and full tables, Quit in icade_quit_game).
+// The particle pool, and the game-over banner's words and places. The HUD, the banner's timing
+// and its hand-back to the menu, and Quit in the pause menu ending a game as losing it does,
+// show in the recorded replays (the HUD over empty and full tables, Quit in icade_quit_game).
 #include "tests/support/game_fixture.h"
 
 namespace gametest {
@@ -16,18 +16,6 @@ TEST_F(PlayTest, PoolSizesOutsideTheirRangeAreIgnoredAndAFullPoolStillScores) {
   for (int i = 0; i <= 250; ++i) ASSERT_EQ(app->m_sparks[i * 10], 1) << i;
   app->m_sparks[7 * 10] = app->m_sparks[9 * 10] = 0;
   EXPECT_EQ(app->p_FreeParticle(), 90);
-}
-
-// How it then fades over the menu shows at the end of every recorded game.
-TEST_F(PlayTest, BannerHandsBackToTheMenuAfterNinetyFramesStoppingTheTune) {
-  StartGame(2);
-  app->m_musicOn = 1;
-  app->m_gameOver = 1;
-  for (int i = 0; i < 89; ++i) app->p_GameOver();
-  // The pause key is spent while the banner shows.
-  EXPECT_EQ(Values(app->m_gameState, app->m_keyLock), Values(10, 1));
-  app->p_GameOver();
-  EXPECT_EQ(Values(app->m_gameState, app->m_gameOverTimer, app->m_musicOn), Values(2, 73, 0));
 }
 
 TEST_F(PlayTest, TheBannerSaysGameOverAndTheNewPlace) {

@@ -1,8 +1,5 @@
-// The main menu through the frame cycle: the dial under the pointer, the score lists on a short
-// screen. (The back key closing an overlay, and quitting with none open, is in menu_walk's
-// replay.)
-#include <algorithm>
-
+// The main menu through the frame cycle: the dial under the pointer. (The score lists, the back
+// key closing an overlay, and quitting with none open, are in menu_walk's replay.)
 #include "tests/support/game_fixture.h"
 
 namespace gametest {
@@ -30,18 +27,6 @@ TEST_F(MenuTest, ADragAcrossTheDialDoesNotStartAGameButAClickDoes) {
   input->p_MouseEvent(KxEventMouseDown, 0, 171, 296);
   Update();
   EXPECT_EQ(Values(app->m_gameState, app->m_inputStyle), Values(11, 2));
-}
-
-TEST_F(MenuTest, ScoreListsKeepToTheRowsThatFitTheHeight) {
-  for (int i = 0; i < 40; ++i) Update();  // past the intro
-  app->m_imageInfo[app->m_font * 3 + 1] = 16;
-  // One "0" per row of each list: six rows fit, then one.
-  for (const auto& c : {std::make_pair(480.0f, 6), std::make_pair(100.0f, 1)}) {
-    kx_Skarblit_jscrh = c.first;
-    Update();
-    const std::string drawn = DrawnText();
-    EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '0'), 2 * c.second) << c.first;
-  }
 }
 
 }  // namespace
