@@ -129,10 +129,4 @@ std::string GameWorld::DrawnText() const {
   return text;
 }
 
-int GameWorld::CountRecords(float kind) const {
-  int n = 0;
-  for (int i = 0; i < app->m_drawCount; i += 15) n += app->m_drawList[i] == kind;
-  return n;
-}
-
 }  // namespace gametest

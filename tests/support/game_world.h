@@ -125,8 +125,6 @@ class GameWorld {
   void UseFont();
   // The characters the font's records draw, in the order drawn; spaces are not drawn.
   std::string DrawnText() const;
-  // Records of one kind (image slot, or -3717 rectangles, -3716 ovals, -3715 lines).
-  int CountRecords(float kind) const;
 };
 
 }  // namespace gametest

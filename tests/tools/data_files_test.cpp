@@ -1,8 +1,7 @@
 // Checks the committed data folder the way the game will read it: every image at every
-// resolution cuts into exactly its frame grid and has its frames where the game draws them, the
-// default font's cell borders are clear, every effect is a clean 16-bit PCM WAV, and the tune
-// decodes and loops without a click. Where the generator is built: it is deterministic and writes
-// exactly the committed files.
+// resolution cuts into exactly its frame grid and has its frames where the game draws them,
+// every effect is a clean 16-bit PCM WAV, and the tune decodes and loops without a click. Where
+// the generator is built: it is deterministic and writes exactly the committed files.
 #include <gtest/gtest.h>
 
 #define STB_VORBIS_HEADER_ONLY
@@ -109,20 +108,6 @@ TEST(DataImages, EveryImageIsItsFrameGridAtEachResolutionWithTheUsedFramesDrawn)
         EXPECT_NEAR(sheet.centred ? (ink[0] + ink[2]) / s : 0, 0, 3.0) << "frame " << f;
       }
     }
-  }
-}
-
-TEST(DataImages, DefaultFontIsOneRowOf96BorderedCells) {
-  Pixels p("data/lumo_font.png");
-  ASSERT_EQ(p.w % 96, 0);
-  int cell = p.w / 96;
-  ASSERT_GE(cell, 4);
-  for (int g = 1; g < 95; g++) {
-    // The one-pixel border on either side is cut away by the loader: nothing may be drawn there.
-    for (int y = 0; y < p.h; y++) {
-      EXPECT_EQ(p.Alpha(g * cell, y) + p.Alpha(g * cell + cell - 1, y), 0) << "glyph " << g;
-    }
-    EXPECT_FALSE(Ink(p, g * cell, 0, cell, p.h).empty()) << "glyph " << g << " is blank";
   }
 }
 

@@ -31,22 +31,6 @@ TEST_F(PlayTest, EachDifficultyStartsCleanWithItsFoeTimingAndPostLife) {
   }
 }
 
-TEST_F(PlayTest, FullTablesOnlyReloadTheirCountdowns) {
-  StartGame(3);
-  for (int i = 0; i <= kLastFoe; ++i) Foe(i)[0] = 1;
-  for (int k = 0; k < kPostCount; ++k) Post(k)[kPostLife] = 7;
-  for (int i = 0; i < 3; ++i) app->p_Trundle();
-  // The foe waits for a free record; the posts' countdown is reloaded on the first frame.
-  EXPECT_EQ(Values(Arena(kFoeCountdown), Arena(kFoeInterval), Arena(kPostCountdown) >= 298),
-            Values(-3, 50, 1));
-  for (int k = 0; k < kPostCount; ++k) EXPECT_EQ(Post(k)[kPostLife], 7);
-  Foe(17)[0] = Foe(3)[0] = 0;
-  app->p_Trundle();
-  // The highest free record, and the interval four shorter.
-  EXPECT_EQ(Values(Arena(kFoeCountdown), Arena(kFoeInterval), Foe(17)[0] > 0, Foe(3)[0]),
-            Values(50, 46, 1, 0));
-}
-
 TEST_F(PlayTest, AScreenWithNoPlaceForAFoeDoesNotHangTheSpawner) {
   StartGame(3);
   Arena(kPostCountdown) = 1e6f;

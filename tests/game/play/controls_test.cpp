@@ -1,4 +1,5 @@
-// Logical keys from keyboard, pad buttons, stick and screen flags, and the analogue steering.
+// Logical keys from keyboard, pad buttons, stick and screen flags, and the analogue steering
+// (how the stick steers, y inverted, shows in pad_game's replay).
 #include "tests/support/game_fixture.h"
 
 namespace gametest {
@@ -48,14 +49,6 @@ TEST_F(ControlsTest, EachSourceCountsOnlyInItsTableAndForItsOwnPort) {
   EXPECT_TRUE(HeldKeys(-1).empty());
   app->m_screenButtons[19] = 1;
   EXPECT_EQ(HeldKeys(-1), std::vector<int>{99});
-}
-
-// How the stick steers, y inverted, shows in pad_game's replay.
-TEST_F(ControlsTest, AKeyOverridesTheStick) {
-  Stick(0, 0.3f, 0.3f);
-  KeyDown(39);
-  app->p_AnalogueControl();
-  EXPECT_FLOAT_EQ(app->m_steerX, 0.15f);
 }
 
 // How the first press anchors, a drag steers and a long one trails the anchor shows in

@@ -53,15 +53,5 @@ TEST_F(SoundCuesTest, SoundModesGateEffectsAndTheTune) {
   }
 }
 
-TEST_F(SoundCuesTest, ATuneThatCannotBeLoadedIsLoggedAndStillCountsAsOn) {
-  app->m_settings[5] = 1;
-  EXPECT_EQ(StdoutOf([&] {
-              app->p_PlayTune(String("Playful"), 1);
-              app->p_PlayTune(String("Gone"), 1);
-            }),
-            "Tune not loaded: sfx/Gone.ogg\n");
-  EXPECT_EQ(app->m_musicOn, 1);
-}
-
 }  // namespace
 }  // namespace gametest

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include "tests/support/game_fixture.h"
@@ -100,20 +101,17 @@ class SoakTest : public CreatedTest<true> {
   int gameUpdates_ = 0;
 };
 
-TEST_F(SoakTest, TenThousandUpdatesKeepTheHeapFlat) {
-  ExpectFlat(Play(10000, 500), 0.05, 16.0);
-  EXPECT_GT(games, 1);
-}
-
-// An hour at 60 updates a second; tools/soak.sh runs it and keeps the samples.
-TEST_F(SoakTest, DISABLED_AnHourOfPlay) {
-  std::vector<Sample> samples = Play(216000, 3600);
-  std::printf("minute heap_mib live_mib resident_mib\n");
-  for (size_t i = 0; i < samples.size(); ++i) {
-    const Sample& s = samples[i];
-    std::printf("%6zu %8.3f %8.3f %12.1f\n", i + 1, s[0], s[1], s[2]);
+// 10,000 updates in the suite; tools/soak.sh sets KX_SOAK_HOUR for the hour at 60 updates a
+// second, sampled once a minute, and keeps the samples printed.
+TEST_F(SoakTest, LongPlayKeepsTheHeapFlat) {
+  const bool hour = std::getenv("KX_SOAK_HOUR") != nullptr;
+  std::vector<Sample> samples = hour ? Play(216000, 3600) : Play(10000, 500);
+  if (hour) std::printf("minute heap_mib live_mib resident_mib\n");
+  for (size_t i = 0; hour && i < samples.size(); ++i) {
+    std::printf("%6zu %8.3f %8.3f %12.1f\n", i + 1, samples[i][0], samples[i][1], samples[i][2]);
   }
-  ExpectFlat(samples, 0.05, 32.0);
+  ExpectFlat(samples, 0.05, hour ? 32.0 : 16.0);
+  EXPECT_GT(games, 1);
   std::printf("games played: %d\n", games);
 }
 
