@@ -28,7 +28,8 @@ for t in "${targets[@]}"; do
   # the kept crash cases; those are all replayed first.
   mkdir -p "$work/$t"
   echo "== fuzz_$t: ${seconds}s"
-  if ! ./build-fuzz/fuzz_"$t" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=4096 \
+  # An input that runs for minutes has hung, however loaded the machine; anything less has not.
+  if ! ./build-fuzz/fuzz_"$t" -max_total_time="$seconds" -timeout=300 -rss_limit_mb=4096 \
       -print_final_stats=1 -artifact_prefix="$work/" \
       "$work/$t" "tests/fuzz/corpus/$t" >"$work/$t.log" 2>&1; then
     tail -n 60 "$work/$t.log"

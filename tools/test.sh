@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+# shellcheck source=tests/support/wait.sh
+. tests/support/wait.sh
 
 # Every process the suites start inherits this mark, which tells what they leave running from the
 # X servers and games of other people on a shared machine.
@@ -18,15 +20,13 @@ leftovers() {
     fi
   done
 }
-# However the suites end, nothing they started may still run: what was just killed gets a few
-# seconds to go, anything left is listed, stopped, and fails the run.
+no_leftovers() { [ -z "$(leftovers)" ]; }
+# However the suites end, nothing they started may still run: what was just killed may take
+# its time to go, short of a hang; anything left then is listed, stopped, and fails the run.
 check_leftovers() {
   local status=$? left
-  for _ in $(seq 50); do
-    left=$(leftovers)
-    [ -z "$left" ] && break
-    sleep 0.2
-  done
+  kx_wait_for no_leftovers || true
+  left=$(leftovers)
   if [ -n "$left" ]; then
     printf 'FAILED: the tests left these processes running (now killed):\n%s\n' "$left" >&2
     awk '{print $1}' <<<"$left" | xargs -r kill -9

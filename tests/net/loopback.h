@@ -1,21 +1,21 @@
 // Helpers for the socket and HTTP tests and the HTTP fuzz target (header-only, so the fuzz build
 // needs no test library): loopback listeners, a pump that drives the event sources from the
 // calling thread, and an HTTP exchange whose server is played on that same thread between
-// updates. Every step waits for what the client has done, never for time: only a hang, caught
-// by the test runner's or the fuzzer's own limit, keeps a wait from ending.
+// updates. Every step waits for what the client has done, never for time: only a hang reaches
+// the one deadline of the tests' waits.
 #pragma once
 #include <arpa/inet.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "net/http.h"
+#include "tests/support/process.h"
 
 namespace nettest {
 
@@ -41,11 +41,11 @@ inline bool Readable(int fd) {
   return poll(&p, 1, 0) == 1;
 }
 
+// Updates the event sources a millisecond apart until done() holds. Only a hang reaches the
+// deadline, so reaching it ends the program (and the fuzzer reports it).
 inline void PumpUntil(const std::function<bool()>& done) {
-  while (!done()) {
-    kx_asyncevent_UpdateAsyncEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  auto pumped = [&] { return done() || (kx_asyncevent_UpdateAsyncEvents(), false); };
+  if (!kxtest::WaitFor(pumped, kxtest::kHangSeconds, 1)) std::abort();
 }
 
 // Every socket closed, drained and gone from the event sources: no completion is left to come.

@@ -17,14 +17,8 @@ kx_cleanup() {
 trap kx_cleanup EXIT
 trap 'exit 1' INT TERM
 
-# Runs a command until it succeeds; false only when a hang's deadline (minutes) has passed.
-kx_wait_for() {
-  local deadline=$((SECONDS + 300))
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.05
-  done
-}
+# shellcheck source=tests/support/wait.sh
+. "$(dirname "${BASH_SOURCE[0]}")/wait.sh"
 
 # Starts Xvfb with a screen of the given size ("1280x1024") on a display number it picks
 # itself, which it names once it listens, and exports DISPLAY.

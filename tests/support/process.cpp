@@ -8,11 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 extern char** environ;
 
@@ -112,15 +110,6 @@ int Child::Wait(double timeoutSeconds) {
 
 void Child::Kill(int sig) {
   if (pid_ > 0 && !reaped_) kill(pid_, sig);
-}
-
-bool WaitFor(const std::function<bool()>& done, double seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
 }
 
 std::string ReadFile(const std::string& path) {

@@ -1,8 +1,10 @@
 // Test support: child programs with arguments, standard input, environment and working folder,
 // their output captured; waiting for a condition; whole files; temporary folders.
 #pragma once
+#include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kxtest {
@@ -49,8 +51,17 @@ class Child {
   bool reaped_ = false;
 };
 
-// Polls done() every 20 ms until it holds or the time is up; true when it held.
-bool WaitFor(const std::function<bool()>& done, double seconds = kHangSeconds);
+// Polls done() every `pauseMs` until it holds or the time is up; true when it held. Inline, so
+// the header-only net helpers and the fuzz build that uses them need no test library.
+inline bool WaitFor(const std::function<bool()>& done, double seconds = kHangSeconds,
+                    int pauseMs = 20) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+  }
+  return true;
+}
 
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
