@@ -26,17 +26,14 @@ SharedDisplayEnv* const shared =
 
 }  // namespace
 
-// Letting the server choose its display number (-displayfd) is the only race-free way when many
-// tests start displays at once; it writes the number once it listens.
+// The server says its display number once it listens.
 bool Xvfb::Start(int width, int height) {
-  const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+  const std::string screen = std::to_string(width) + "x" + std::to_string(height);
   const TempDir dir("kxvfb");
   const std::string said = dir.path + "/display";
   std::string number;
   auto listening = [&] { return (number = ReadFile(said)).find('\n') != std::string::npos; };
-  if (!server_.Start({"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", screen, "-nolisten",
-                      "tcp", "-noreset"},
-                     {}, said) ||
+  if (!server_.Start({"/bin/bash", KX_SOURCE_DIR "/tests/support/xvfb.sh", screen}, {}, said) ||
       !WaitFor([&] { return listening() || !server_.Running(); }) || !listening()) {
     return Stop(), false;
   }

@@ -46,18 +46,11 @@ struct Screen {
 typedef std::function<bool(const Screen&)> ScreenTest;
 
 bool Greenish(Rgb c) { return c.g > c.r + 40 && c.g > c.b + 40; }
-// The menu at rest with the dial focused: the play button at the lower right glows.
-bool MenuShown(const Screen& s) {
-  int n = 0;
-  for (int y = 417; y < 447; ++y)
-    for (int x = 550; x < 580; ++x) n += Greenish(s.At(x, y));
-  return n > 600;
-}
-// Dark arena and the green health bar at the top, no menu. The bar shrinks towards its left
-// end, which stays while any health is left.
+// Dark arena and the green health bar at the top. The bar shrinks towards its left end, which
+// stays while any health is left.
 bool PlayShown(const Screen& s) {
   Rgb corner = s.At(5, 470);
-  return std::max({corner.r, corner.g, corner.b}) < 40 && Greenish(s.At(225, 36)) && !MenuShown(s);
+  return std::max({corner.r, corner.g, corner.b}) < 40 && Greenish(s.At(225, 36));
 }
 // The orange body of the pause menu at rest in the middle of the screen (where it comes to rest
 // varies by a few steps of its slide).
@@ -167,6 +160,11 @@ class Game {
   bool Focus() {
     return WaitFor([&] { return FindWindow() && Xdo({"windowfocus", "--sync", window_}); });
   }
+  // The menu at rest, by the same probe as the shell tests'.
+  bool MenuShown() {
+    const std::string at[2] = {std::to_string(geometry[0]), std::to_string(geometry[1])};
+    return xvfb_.Tool({kBin + "/kx_game_xtool", "menu", at[0], at[1]}).status == 0;
+  }
   // Grabs the window until the test passes (once only, with no deadline).
   bool WaitScreen(const ScreenTest& test, double seconds = kxtest::kHangSeconds) {
     Screen screen;
@@ -214,7 +212,7 @@ class Game {
 TEST(Player, SeesHearsSwitchesFullScreenClicksAndCloses) {
   Game game;
   ASSERT_TRUE(game.Launch());
-  ASSERT_TRUE(game.WaitScreen(MenuShown));
+  ASSERT_TRUE(WaitFor([&] { return game.MenuShown(); }));
   EXPECT_GT(game.sound.Peak(0, game.sound.Now()), 0.02f) << "the logo sound while loading";
   // Another game started without a display: in the same folder, where this one holds the
   // state, and in a folder of its own, where the windowing library cannot start.
@@ -237,8 +235,9 @@ TEST(Player, SeesHearsSwitchesFullScreenClicksAndCloses) {
     EXPECT_TRUE(WaitFor(identified)) << game.Identity();
     ASSERT_TRUE(game.Focus());
   }
-  ASSERT_TRUE(game.WaitScreen(MenuShown));
-  ASSERT_TRUE(game.ClickUntil(570, 432, PlayShown, "the start"));
+  ASSERT_TRUE(WaitFor([&] { return game.MenuShown(); }));
+  auto playing = [&](const Screen& s) { return PlayShown(s) && !game.MenuShown(); };
+  ASSERT_TRUE(game.ClickUntil(570, 432, playing, "the start"));
   EXPECT_TRUE(game.sound.TunePlaysSince(game.sound.Now())) << "the tune";
   ASSERT_TRUE(game.ClickUntil(16, 16, PauseShown, "the pause"));
   EXPECT_TRUE(game.Close()) << game.Output();
@@ -251,7 +250,7 @@ TEST(Player, WithoutItsDataOrASoundDeviceItStillPlaysAndEndsCleanly) {
   // The action key starts a game from the menu: its health bar shows, with no art around it.
   // The menu takes no key until it is up, which nothing on the screen tells: press again until.
   auto playing = [&] {
-    return game.WaitScreen([](const Screen& s) { return Greenish(s.At(225, 36)) && !MenuShown(s); },
+    return game.WaitScreen([&](const Screen& s) { return Greenish(s.At(225, 36)) && !game.MenuShown(); },
                            0);
   };
   ASSERT_TRUE(WaitFor([&] { return game.PressUntil("Return", playing, 2); }));

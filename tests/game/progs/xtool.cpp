@@ -8,7 +8,9 @@
 //                                  writes a rectangle of the screen as a binary PPM, fast
 //                                  enough to poll for a screen that shows only briefly;
 //   kx_game_xtool norepeat         turns the server's key repeat off, so a key held until its
-//                                  effect shows is one press however long that takes.
+//                                  effect shows is one press however long that takes;
+//   kx_game_xtool menu <x> <y>     succeeds when the game's window, its corner at (x, y) on the
+//                                  screen, shows the menu at rest.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <stb/stb_image_write.h>
@@ -59,6 +61,16 @@ static int Grab(Display* display, const char* path, int x, int y, int w, int h) 
   return ok && rename(part.c_str(), path) == 0 ? 0 : 1;
 }
 
+// The menu at rest with the dial focused: the play button at the lower right glows green.
+static int MenuShown(Display* display, int x, int y) {
+  std::vector<unsigned char> rgb;
+  if (!ReadScreen(display, x + 550, y + 417, 30, 30, rgb)) return 1;
+  int green = 0;
+  for (size_t i = 0; i < rgb.size(); i += 3)
+    green += rgb[i + 1] > rgb[i] + 40 && rgb[i + 1] > rgb[i + 2] + 40;
+  return green > 600 ? 0 : 1;
+}
+
 static int Close(Display* display, Window window) {
   XEvent event = {};
   event.xclient.type = ClientMessage;
@@ -95,6 +107,7 @@ int main(int argc, char** argv) {
   if (argc == 2 && command == "focus-next") status = FocusNext(display);
   if (argc == 3 && command == "close") status = Close(display, strtoul(argv[2], nullptr, 10));
   if (argc == 2 && command == "norepeat") status = (XAutoRepeatOff(display), XSync(display, False), 0);
+  if (argc == 4 && command == "menu") status = MenuShown(display, atoi(argv[2]), atoi(argv[3]));
   if (argc == 7 && command == "grab")
     status = Grab(display, argv[2], atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
   XCloseDisplay(display);
